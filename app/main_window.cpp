@@ -1,0 +1,6 @@
+// Not written yet.
+#include "app/main_window.h"
+
+int RunPlayer(HINSTANCE) {
+  return 0;
+}

@@ -1,0 +1,105 @@
+// The player's own PNG decoder: walks the chunks in place, inflates the IDAT
+// data into one buffer, then unfilters, de-interlaces and converts the rows
+// straight into DIB rows. Portable except for PngLoadResource and
+// PngCreateBitmap, which exist in the Windows build only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Error codes left in PngImage::lastError.
+enum PngError : uint32_t {
+  PngErrorNone = 0,
+  PngErrorOutOfMemory = 0x1001,
+  PngErrorRecordInUse = 0x1002,     // PngLoadResource on a record that is not empty
+  PngErrorBadData = 0x2000,         // not a PNG, or broken (inflate failures too)
+  PngErrorUnsupported = 0x2001,     // unknown critical chunk, bad type/depth, methods
+  PngErrorFormatMismatch = 0x2002,  // requested format does not fit the image
+  PngErrorWrongStage = 0x2003,
+  PngErrorBitmapFailed = 0x2006,  // CreateDIBSection or CreateDIBitmap failed
+  PngErrorNoResource = 0x3001,
+  PngErrorResourceUnloadable = 0x3002,
+};
+
+struct PngImage {
+  uint32_t width;
+  uint32_t height;
+  uint32_t lastError;
+  uint32_t paletteCount;
+  uint8_t colourType;
+  uint8_t bitDepth;
+  uint8_t interlace;
+  const uint8_t* data;
+  uint32_t dataSize;
+  const uint8_t* cursor;
+  uint8_t* pixels;
+  uint32_t pixelsSize;
+  const uint8_t* palette;
+  uint32_t source;  // 0 none, 2 attached bytes (a module resource, or memory)
+  const uint8_t* header;
+  const uint8_t* firstIdat;
+  uint32_t stage;  // 0 empty, 1 parsed, 2 decoded
+};
+
+enum ChunkKind : uint32_t {
+  ChunkAncillary = 0,
+  ChunkIhdr = 1,
+  ChunkPlte = 2,
+  ChunkIdat = 3,
+  ChunkIend = 4,
+  ChunkUnknownCritical = 5,
+};
+
+struct ChunkInfo {
+  uint32_t kind;
+  uint32_t length;
+  uint32_t crc;
+};
+
+// A BITMAPINFO with room for 256 colours, laid out as in wingdi.h.
+struct PngBitmapInfo {
+  struct {
+    uint32_t biSize;
+    int32_t biWidth;
+    int32_t biHeight;
+    uint16_t biPlanes;
+    uint16_t biBitCount;
+    uint32_t biCompression;
+    uint32_t biSizeImage;
+    int32_t biXPelsPerMeter;
+    int32_t biYPelsPerMeter;
+    uint32_t biClrUsed;
+    uint32_t biClrImportant;
+  } header;
+  struct {
+    uint8_t blue, green, red, reserved;
+  } colours[256];
+};
+
+// PngFormat: colour type << 24 | bit depth << 16 | 1 << 8 | converter id.
+constexpr uint32_t kPngDefaultFormat = 0xFFFFFFFFu;
+
+void* PngAlloc(size_t size);
+void PngFree(void* block);
+
+int PngInit(PngImage* image);
+// Attaches PNG bytes held in memory and parses them (the portable twin of
+// PngLoadResource; the bytes must outlive the record).
+int PngLoadMemory(PngImage* image, const uint8_t* bytes, uint32_t size);
+int PngParse(PngImage* image);
+int PngReadChunk(PngImage* image, ChunkInfo* chunk);
+uint32_t PngRawSize(const PngImage* image);
+int PngDecode(PngImage* image);
+int PngFillBitmapInfo(const PngImage* image, PngBitmapInfo* info, uint32_t* defaultFormat);
+// Bits per pixel of the DIB rows a format produces, 0 for an invalid format.
+uint32_t PngOutputBits(uint32_t format);
+int PngConvert(PngImage* image, uint8_t* destination, uint32_t format);
+int PngCleanup(PngImage* image);
+
+const char* ToString(PngError error);
+
+#ifdef _WIN32
+#include <windows.h>
+int PngLoadResource(PngImage* image, HINSTANCE module, int resourceId);
+HBITMAP PngCreateBitmap(PngImage* image, HWND window, uint32_t format, int targetKind);
+#endif
