@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every tree and runs every test:
+#   build/windows  the player and its tests, run under Wine in Xvfb
+#   build/native   portable cores, their tests, the authoring tool, benchmarks
+#   build/asan     the native tests again under AddressSanitizer and UBSan
+#   build/fuzz     libFuzzer targets, each run for a bounded time
+# then the end-to-end runs of built quizzes, and a format check.
+# Ends with one line: "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=${TRIVO_JOBS:-$(nproc)}
+fuzz_seconds=${TRIVO_FUZZ_SECONDS:-20}
+shared=${TRIVO_SHARED_DIR:-$root/../shared}
+
+passed=0
+failed=0
+failures=()
+pass() { passed=$((passed + $1)); }
+fail() { failed=$((failed + $1)); failures+=("$2"); }
+step() { printf '\n== %s\n' "$*"; }
+
+step "Dependencies"
+scripts/install-deps.sh || { echo "could not install the dependencies"; exit 1; }
+
+# Runs ctest and adds its counts to the totals.
+run_ctest() {
+  local name=$1
+  shift
+  local log="$root/build/$name-ctest.log"
+  "$@" 2>&1 | tee "$log"
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
+  if [ -z "$line" ]; then
+    fail 1 "$name: ctest did not run"
+    return
+  fi
+  local bad total
+  bad=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+  pass $((total - bad))
+  [ "$bad" -eq 0 ] || fail "$bad" "$name: $bad ctest failures"
+}
+
+build_tree() {
+  local dir=$1
+  shift
+  cmake -S . -B "build/$dir" -G Ninja -DTRIVO_WERROR=ON -DTRIVO_SHARED_DIR="$shared" "$@" >/dev/null &&
+    ninja -C "build/$dir" -j "$jobs" >"build/$dir-build.log" 2>&1 ||
+    { tail -40 "build/$dir-build.log"; return 1; }
+}
+
+mkdir -p build
+
+step "Format"
+unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -c 'warning:' || true)
+if [ "$unformatted" -eq 0 ]; then pass 1; else
+  git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep 'warning:' | cut -d: -f1 | sort -u
+  fail 1 "format: files need clang-format"
+fi
+
+step "Windows tree"
+if build_tree windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake; then
+  pass 1
+  cmake/wine-prefix.sh "$root/build/windows/wineprefix"
+  run_ctest windows xvfb-run -a ctest --test-dir build/windows --output-on-failure -j 1
+else
+  fail 1 "windows: build failed"
+fi
+template="$root/build/windows/app/trivo-player.exe"
+
+step "Native tree"
+if build_tree native -DTRIVO_BUILD_BENCH=ON -DTRIVO_PLAYER_TEMPLATE="$template"; then
+  pass 1
+  run_ctest native ctest --test-dir build/native --output-on-failure -j "$jobs"
+else
+  fail 1 "native: build failed"
+fi
+
+step "Native tree under AddressSanitizer and UBSan"
+if build_tree asan -DTRIVO_SANITIZE=ON -DTRIVO_BUILD_TOOL=ON -DTRIVO_PLAYER_TEMPLATE="$template"; then
+  pass 1
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    run_ctest asan ctest --test-dir build/asan --output-on-failure -j "$jobs"
+else
+  fail 1 "asan: build failed"
+fi
+
+step "Fuzzers (${fuzz_seconds} s each)"
+if CC=clang CXX=clang++ build_tree fuzz -DTRIVO_BUILD_FUZZ=ON -DTRIVO_BUILD_TESTS=OFF; then
+  for fuzzer in build/fuzz/tests/fuzz/fuzz_*; do
+    [ -x "$fuzzer" ] || continue
+    name=$(basename "$fuzzer")
+    corpus="tests/fuzz/corpus/${name#fuzz_}"
+    work="build/fuzz/corpus/${name#fuzz_}"
+    mkdir -p "$work"
+    if "$fuzzer" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+        -artifact_prefix="build/fuzz/$name-" "$work" "$corpus" >"build/fuzz/$name.log" 2>&1; then
+      echo "$name: $(grep -Eo '#[0-9]+ *DONE.*' "build/fuzz/$name.log" | tail -1)"
+      pass 1
+    else
+      tail -30 "build/fuzz/$name.log"
+      fail 1 "fuzz: $name found a fault"
+    fi
+  done
+else
+  fail 1 "fuzz: build failed"
+fi
+
+step "End to end under Wine"
+if [ -x build/native/tool/trivo ] && [ -f "$template" ]; then
+  for script in tests/e2e/*.sh; do
+    [ -f "$script" ] || continue
+    if xvfb-run -a -s "-screen 0 1280x1024x24" bash "$script" "$root"; then
+      pass 1
+    else
+      fail 1 "e2e: $(basename "$script")"
+    fi
+  done
+else
+  fail 1 "e2e: the tool or the player was not built"
+fi
+
+echo
+for f in "${failures[@]}"; do echo "FAILED: $f"; done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
