@@ -1,1 +1,6 @@
-// Not written yet.
+// The header strip dialog.
+#include "app/header_strip.h"
+
+INT_PTR CALLBACK HeaderBarProc(HWND, UINT, WPARAM, LPARAM) {
+  return FALSE;
+}

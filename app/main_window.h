@@ -20,5 +20,3 @@ HWND CreateStaticText(HWND parent, const char* text, int x, int y, int width, in
 void MakeLinkLabel(HWND label);
 // The running executable's file name without its folder.
 void ExeFileName(char* buffer, int size);
-// Installs the MessageBoxA sink of the user-message seam.
-void InstallMessageBoxSink();
