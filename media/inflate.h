@@ -30,15 +30,24 @@ struct IdatReader {
   uint32_t left;            // bytes left in the current chunk
   const uint8_t* dataEnd;   // end of the PNG bytes
   bool ended;               // no further IDAT chunk: every byte reads as 0
-  uint32_t overrun;         // bytes read past the end
+  bool broken;              // an IDAT chunk runs past the end of the PNG bytes
+  uint32_t overrun;         // zero bytes handed out after the end
 };
 
+// Starts at image->firstIdat; a record without one reads as ended at once.
 void IdatReaderStart(IdatReader* reader, const PngImage* image);
+// The next byte of the concatenated IDAT data, or 0 once the chain has ended.
 uint8_t IdatReaderNext(IdatReader* reader);
 
-// Returns false when the lengths do not form a usable code.
+// Builds the canonical code of RFC 1951 3.2.2 from one length per symbol and
+// the number of codes of each length (counts[0] is ignored). Returns false when
+// the lengths do not form a usable code: a length above maxLength, counts that
+// disagree with the lengths, or more codes of some length than fit.
 bool BuildHuffmanTable(HuffmanTable* table, const uint8_t* lengths, const uint16_t* counts, int symbolCount,
                        int maxLength);
 
-// 1 on success with lastError 0; 0 with lastError 0x2000.
+// Inflates the IDAT chain at image->firstIdat into image->pixels
+// (image->pixelsSize bytes). 1 on success with lastError 0; 0 with lastError
+// 0x2000 on any broken stream. Bytes of pixels the stream does not reach are
+// set to 0.
 int Inflate(PngImage* image);

@@ -1,10 +1,129 @@
+// Windows side of the PNG decoder: attaching a raw-data resource of the module
+// and building a GDI bitmap from the decoded rows. Memory comes from the
+// process heap.
+//
+// A failed PngCreateBitmap releases everything it took: the DC, the DIB
+// section or the row buffer.
+#include <windows.h>
+
+#include <cstddef>
+
 #include "media/png_decoder.h"
 
-int PngLoadResource(PngImage* image, HINSTANCE, int) {
-  image->lastError = PngErrorNoResource;
-  return 0;
+void* PngAlloc(size_t size) {
+  return HeapAlloc(GetProcessHeap(), 0, size);
 }
-HBITMAP PngCreateBitmap(PngImage* image, HWND, uint32_t, int) {
-  image->lastError = PngErrorWrongStage;
+
+void PngFree(void* block) {
+  if (block != nullptr) {
+    HeapFree(GetProcessHeap(), 0, block);
+  }
+}
+
+int PngLoadResource(PngImage* image, HINSTANCE module, int resourceId) {
+  if (image->stage != 0 || image->source != 0) {
+    image->lastError = PngErrorRecordInUse;
+    return 0;
+  }
+  image->lastError = PngErrorNone;
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  if (found == nullptr) {
+    image->lastError = PngErrorNoResource;
+    return 0;
+  }
+  HGLOBAL loaded = LoadResource(module, found);
+  DWORD size = SizeofResource(module, found);
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr || size == 0) {
+    image->lastError = PngErrorResourceUnloadable;
+    return 0;
+  }
+  image->data = static_cast<const uint8_t*>(bytes);
+  image->dataSize = size;
+  image->source = 2;
+  if (!PngParse(image)) {
+    uint32_t error = image->lastError;
+    PngInit(image);
+    image->lastError = error;
+    return 0;
+  }
+  image->stage = 1;
+  return 1;
+}
+
+namespace {
+
+HBITMAP Refuse(PngImage* image, PngError error) {
+  image->lastError = error;
   return nullptr;
 }
+
+}  // namespace
+
+HBITMAP PngCreateBitmap(PngImage* image, HWND window, uint32_t format, int targetKind) {
+  if (image->stage != 2) {
+    return Refuse(image, PngErrorWrongStage);
+  }
+  image->lastError = PngErrorNone;
+  if (format != kPngDefaultFormat && (((format >> 8) & 0xFF) != 1 || (format >> 24) != image->colourType ||
+                                      ((format >> 16) & 0xFF) != image->bitDepth)) {
+    return Refuse(image, PngErrorFormatMismatch);
+  }
+  PngBitmapInfo info;
+  uint32_t defaultFormat = 0;
+  if (!PngFillBitmapInfo(image, &info, &defaultFormat)) {
+    return Refuse(image, PngErrorBadData);
+  }
+  if (format == kPngDefaultFormat) {
+    format = defaultFormat;
+  }
+  uint32_t outputBits = PngOutputBits(format);
+  if (outputBits == 0) {
+    return Refuse(image, PngErrorFormatMismatch);
+  }
+  info.header.biBitCount = uint16_t(outputBits);
+  const BITMAPINFO* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(&info);
+
+  HDC dc = GetDC(window);
+  if (dc == nullptr) {
+    return Refuse(image, PngErrorBitmapFailed);
+  }
+  HBITMAP bitmap = nullptr;
+  if (targetKind == 0) {
+    void* bits = nullptr;
+    bitmap = CreateDIBSection(dc, bitmapInfo, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr || bits == nullptr) {
+      if (bitmap != nullptr) {
+        DeleteObject(bitmap);
+      }
+      ReleaseDC(window, dc);
+      return Refuse(image, PngErrorBitmapFailed);
+    }
+    if (!PngConvert(image, static_cast<uint8_t*>(bits), format)) {
+      DeleteObject(bitmap);
+      ReleaseDC(window, dc);
+      return nullptr;
+    }
+  } else {
+    size_t stride = ((size_t(image->width) * outputBits + 31) / 32) * 4;
+    uint8_t* buffer = static_cast<uint8_t*>(PngAlloc(stride * image->height));
+    if (buffer == nullptr) {
+      ReleaseDC(window, dc);
+      return Refuse(image, PngErrorOutOfMemory);
+    }
+    if (PngConvert(image, buffer, format)) {
+      bitmap = CreateDIBitmap(dc, &bitmapInfo->bmiHeader, CBM_INIT, buffer, bitmapInfo, DIB_RGB_COLORS);
+      if (bitmap == nullptr) {
+        image->lastError = PngErrorBitmapFailed;
+      }
+    }
+    PngFree(buffer);
+  }
+  ReleaseDC(window, dc);
+  return bitmap;
+}
+
+// PngBitmapInfo stands in for BITMAPINFO in the portable code.
+static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER layout");
+static_assert(offsetof(PngBitmapInfo, colours) == sizeof(BITMAPINFOHEADER), "colour table offset");
+static_assert(sizeof(PngBitmapInfo) == sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), "BITMAPINFO size");
