@@ -8,3 +8,11 @@
 #include "content/quiz_document.h"
 
 void AnswerJudge(QuizDocument* doc, HWND pane, int fieldId);
+
+// Answer fields per question as the pane builds them: a text quiz always has
+// one, the other kinds `answersPerQuestion`.
+int AnswerFieldsPerQuestion(const QuizDocument* doc);
+// Questions the pane holds controls for (at most 96).
+int PaneQuestionCount(const QuizDocument* doc);
+// True when status field `statusId` of the pane reads "BRAVO".
+bool StatusIsRight(HWND pane, int statusId);

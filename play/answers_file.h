@@ -26,6 +26,12 @@ void ReadSavedAnswer(SavedAnswerReader& reader, char* out);
 // The file's bytes for the given field texts.
 std::string FormatAnswersFile(const std::vector<std::string>& fields);
 
+// Replaces the file `name` in the working directory with `bytes`: they are
+// written to `name` + ".tmp" first, which then takes the file's place. On any
+// failure the old file stays as it was, the temporary is removed, and false
+// is returned (Windows only).
+bool WriteFileReplacing(const std::string& name, const std::string& bytes);
+
 // Writes the answers file from the pane's answer fields (Windows only). The
 // bytes go to a temporary file in the same folder, which then replaces the
 // answers file, so an interrupted save never destroys the previous answers.

@@ -1,9 +1,479 @@
+// The question pane: a scrolling child dialog (template 1001, no controls of
+// its own) that builds one set of controls per question when it is created
+// and never adds or removes one afterwards.
+//
+// Controls are found again by identifier (q question, f answer field):
+//   156 answer labels, 2000 (text quiz) or 2000 + q number labels, 3000
+//   question texts, 4000 + f answer fields, 5000 + f status fields,
+//   6000 + q / 7000 + q play and stop buttons, 8000 + q comments,
+//   9900 + q pictures or player hosts.
+// A text quiz lists its questions one per line; the other kinds stand in
+// rows of three cells, each with its picture or clip above the answers.
+//
+// Bitmaps: the pane owns the question pictures it loads. A row's three
+// pictures are loaded with its first question; those that no control takes
+// are deleted once the row is built, and the pictures the controls show are
+// deleted when the pane is destroyed.
 #include "play/question_pane.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/main_window.h"
+#include "content/quiz_document.h"
+#include "media/media_host.h"
+#include "media/picture_loader.h"
+#include "play/answer_field.h"
+#include "play/answer_judge.h"
+#include "play/answers_file.h"
+#include "play/pane_scroll.h"
+#include "play/verdict_rules.h"
+#include "resources/resource_ids.h"
 
 HBRUSH rightBrush = nullptr;
 WNDPROC answerFieldBaseProc = nullptr;
 int paneScrollTarget = 0;
 
-INT_PTR CALLBACK QuestionPaneProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
+namespace {
+
+constexpr COLORREF kRightColour = RGB(0, 255, 0);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr int kDarkLimit = 69;  // red or green above this gives black label text
+
+constexpr DWORD kNumberStyle = WS_CHILD | WS_VISIBLE | SS_RIGHT;                               // 0x50000002
+constexpr DWORD kFieldStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | SS_CENTERIMAGE | SS_CENTER;  // 0x50800201
+constexpr DWORD kAnswerStyle =
+    WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_CENTER;                 // 0x50810081
+constexpr DWORD kPictureStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | SS_CENTERIMAGE | SS_BITMAP;  // 0x5080020E
+constexpr DWORD kHostStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;                                  // 0x50800000
+constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE;                                             // 0x50000000
+constexpr DWORD kCommentStyle = WS_CHILD | WS_VISIBLE | SS_CENTER;                               // 0x50000001
+constexpr DWORD kClipButtonStyle =
+    WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_ICON | BS_DEFPUSHBUTTON;  // 0x50010041
+
+constexpr int kPictureBox = 260;
+constexpr int kFirstRowTop = 5;
+
+// The answers file, mapped read-only for the time of building.
+struct MappedAnswers {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  HANDLE mapping = nullptr;
+  const void* view = nullptr;
+  SavedAnswerReader reader;
+};
+
+// The pictures of the row being built; a slot is cleared when its control
+// takes the bitmap.
+struct RowPictures {
+  HBITMAP bitmap[3] = {};
+  int width[3] = {};
+  int height[3] = {};
+};
+
+struct BuildState {
+  QuizDocument* doc = nullptr;
+  HWND pane = nullptr;
+  HINSTANCE instance = nullptr;
+  HFONT dialogFont = nullptr;
+  HFONT guiFont = nullptr;
+  HICON playIcon = nullptr;
+  HICON stopIcon = nullptr;
+  MappedAnswers answers;
+  RowPictures row;
+  int y = kFirstRowTop;
+  int rowIndex = 0;
+};
+
+void OpenAnswers(MappedAnswers& answers) {
+  char exeName[MAX_PATH] = {};
+  ExeFileName(exeName, sizeof(exeName));
+  exeName[sizeof(exeName) - 1] = '\0';
+  std::string name = AnswersFileName(exeName);
+  if (name.empty()) {
+    return;
+  }
+  answers.file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (answers.file == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  LARGE_INTEGER size = {};
+  if (!GetFileSizeEx(answers.file, &size) || size.QuadPart <= 0) {
+    return;  // an empty file cannot be mapped; it holds no answers anyway
+  }
+  answers.mapping = CreateFileMappingA(answers.file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  if (answers.mapping == nullptr) {
+    return;
+  }
+  answers.view = MapViewOfFile(answers.mapping, FILE_MAP_READ, 0, 0, 0);
+  if (answers.view == nullptr) {
+    return;
+  }
+  answers.reader.data = static_cast<const char*>(answers.view);
+  answers.reader.size = static_cast<size_t>(size.QuadPart);
+  answers.reader.position = 0;
+}
+
+void CloseAnswers(MappedAnswers& answers) {
+  if (answers.view != nullptr) {
+    UnmapViewOfFile(answers.view);
+  }
+  if (answers.mapping != nullptr) {
+    CloseHandle(answers.mapping);
+  }
+  if (answers.file != INVALID_HANDLE_VALUE) {
+    CloseHandle(answers.file);
+  }
+  answers = MappedAnswers{};
+}
+
+void DeleteUnusedPictures(RowPictures& row) {
+  for (HBITMAP& bitmap : row.bitmap) {
+    if (bitmap != nullptr) {
+      DeleteObject(bitmap);
+      bitmap = nullptr;
+    }
+  }
+}
+
+HWND CreateControl(const BuildState& s, const char* className, const char* text, DWORD style, int x, int y,
+                   int width, int height, int id, HFONT font) {
+  HWND control = CreateWindowExA(0, className, text, style, x, y, width, height, s.pane,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), s.instance, nullptr);
+  if (control != nullptr && font != nullptr) {
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  return control;
+}
+
+// Creates an answer field with its saved text and installs the field procedure.
+HWND CreateAnswerField(BuildState& s, const char* text, int x, int y, int width, int id) {
+  HWND field = CreateControl(s, "Edit", text, kAnswerStyle, x, y, width, 20, id, s.doc->paneFont);
+  if (field != nullptr) {
+    answerFieldBaseProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AnswerFieldProc)));
+  }
+  return field;
+}
+
+void BuildTextQuestion(BuildState& s, int q) {
+  char number[16];
+  std::snprintf(number, sizeof(number), "%d.", q);
+  QuestionEntry* entry = s.doc->questionAt(q);
+  CreateControl(s, "Static", number, kNumberStyle, 26, s.y + 2, 19, 17, ID_NUMBER_LABEL_BASE, s.dialogFont);
+  CreateControl(s, "Static", entry ? entry->questionText : "", kFieldStyle, 50, s.y, 550, 20,
+                ID_QUESTION_TEXT, s.doc->paneFont);
+  char saved[kTextCapacity];
+  ReadSavedAnswer(s.answers.reader, saved);
+  CreateAnswerField(s, saved, 610, s.y, 170, ID_ANSWER_FIELD_BASE + q);
+  CreateControl(s, "Static", kVerdictEmpty, kFieldStyle, 790, s.y, 100, 20, ID_STATUS_FIELD_BASE + q,
+                s.dialogFont);
+  AnswerJudge(s.doc, s.pane, ID_ANSWER_FIELD_BASE + q);
+  s.y += 25;
+  s.doc->paneContentWidth = 880;
+  s.doc->paneContentHeight = s.y;
+}
+
+void LoadRowPictures(BuildState& s, int q) {
+  DeleteUnusedPictures(s.row);
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  int rowHeight = 0;
+  for (int i = 0; i < 3; ++i) {
+    HBITMAP bitmap = LoadPictureResource(module, QUESTION_MEDIA_BASE + q + i, PICTURE_RESOURCE_TYPE,
+                                         kPictureBox, kPictureBox);
+    BITMAP info = {};
+    if (bitmap != nullptr && GetObjectA(bitmap, sizeof(info), &info) == sizeof(info)) {
+      s.row.width[i] = info.bmWidth;
+      s.row.height[i] = info.bmHeight;
+    } else {
+      s.row.width[i] = kPictureBox;  // a missing picture is 260 wide and 0 high
+      s.row.height[i] = 0;
+    }
+    s.row.bitmap[i] = bitmap;
+    if (s.row.height[i] > rowHeight) {
+      rowHeight = s.row.height[i];
+    }
+  }
+  if (s.rowIndex < kMaxRows) {
+    s.doc->rowHeights[s.rowIndex] = rowHeight;
+  }
+  s.rowIndex += 1;
+}
+
+// Returns false when the question's player cannot be created: building stops.
+bool BuildGridQuestion(BuildState& s, int q) {
+  QuizDocument* doc = s.doc;
+  const int c = (q - 1) % 3;
+  const int n = doc->answersPerQuestion;
+  const int x = (n == 2 ? 106 : 46) + 290 * c;
+  const bool picture = doc->mediaKind == MediaPicture;
+  const int w = picture ? 260 : 240;
+  const int xf = picture ? x : x + 20;
+  const int pictureId = ID_PICTURE_BASE + q;
+
+  int b = 0;
+  if (picture) {
+    if (c == 0) {
+      LoadRowPictures(s, q);
+    }
+    int h = s.rowIndex - 1 < kMaxRows ? doc->rowHeights[s.rowIndex - 1] : 0;
+    int pw = s.row.width[c];
+    int ph = s.row.height[c];
+    CreateControl(s, "Static", "", kPictureStyle, x + (kPictureBox - pw) / 2, s.y + (h - ph) / 2, pw, ph,
+                  pictureId, nullptr);
+    b = h + 10;
+  } else {
+    bool video = doc->mediaKind == MediaVideo;
+    HWND host = CreateControl(s, "Static", "", kHostStyle, x, s.y, video ? 260 : 0, video ? 200 : 0,
+                              pictureId, nullptr);
+    if (FAILED(CreateClipPlayer(q, host))) {
+      return false;
+    }
+    b = video ? 210 : 0;
+  }
+
+  const int ya = s.y + b;
+  if (n == 2 && c == 0) {
+    CreateControl(s, "Static", doc->answerLabel1, kLabelStyle, 4, ya + 2, 95, 20, ID_ANSWER_LABEL, s.guiFont);
+    CreateControl(s, "Static", doc->answerLabel2, kLabelStyle, 3, ya + 22, 95, 20, ID_ANSWER_LABEL,
+                  s.guiFont);
+  }
+  char number[16];
+  std::snprintf(number, sizeof(number), "%d.", q);
+  CreateControl(s, "Static", number, kNumberStyle, x - 28, ya + 2, 27, 17, ID_NUMBER_LABEL_BASE + q,
+                s.dialogFont);
+
+  if (doc->revealMode > RevealPicture) {
+    QuestionEntry* entry = doc->questionAt(q);
+    HWND comment = CreateControl(s, "Static", entry ? entry->comment : "", kCommentStyle, x, ya + 46, 260, 65,
+                                 ID_COMMENT_BASE + q, s.guiFont);
+    if (comment != nullptr) {
+      ShowWindow(comment, SW_HIDE);
+    }
+  }
+
+  for (int k = 1; k <= n; ++k) {
+    char saved[kTextCapacity];
+    ReadSavedAnswer(s.answers.reader, saved);
+    int f = 0;
+    if (n == 1) {
+      f = q;
+      CreateAnswerField(s, saved, xf, ya, w, ID_ANSWER_FIELD_BASE + f);
+      CreateControl(s, "Static", kVerdictEmpty, kFieldStyle, xf, ya + 19, w, 20, ID_STATUS_FIELD_BASE + f,
+                    s.dialogFont);
+    } else if (n == 2) {
+      f = 2 * (q - 1) + k;
+      int top = ya + 19 * (k - 1);
+      CreateAnswerField(s, saved, xf, top, w - 59, ID_ANSWER_FIELD_BASE + f);
+      CreateControl(s, "Static", kVerdictEmpty, kFieldStyle, xf + w - 60, top, 60, 20,
+                    ID_STATUS_FIELD_BASE + f, s.guiFont);
+    } else {
+      continue;  // no fields for this count, but the saved line is used up
+    }
+    AnswerJudge(doc, s.pane, ID_ANSWER_FIELD_BASE + f);
+  }
+
+  if (picture) {
+    // The judge may already have shown the answer picture of a question
+    // answered in a former run; otherwise the question picture goes in.
+    HWND control = GetDlgItem(s.pane, pictureId);
+    if (control != nullptr && s.row.bitmap[c] != nullptr &&
+        SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0) == 0) {
+      HBITMAP old = reinterpret_cast<HBITMAP>(
+          SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(s.row.bitmap[c])));
+      s.row.bitmap[c] = nullptr;
+      if (old != nullptr) {
+        DeleteObject(old);
+      }
+    }
+  } else {
+    HWND play =
+        CreateControl(s, "Button", "", kClipButtonStyle, x, ya, 20, 20, ID_PLAY_BUTTON_BASE + q, nullptr);
+    HWND stop = CreateControl(s, "Button", "", kClipButtonStyle, x, ya + 20, 20, 19, ID_STOP_BUTTON_BASE + q,
+                              nullptr);
+    SendMessageA(play, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(s.playIcon));
+    SendMessageA(stop, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(s.stopIcon));
+  }
+
+  const int gap = doc->revealMode > RevealPicture ? 140 : 60;
+  if (c == 0) {
+    doc->paneContentWidth = 890;
+    doc->paneContentHeight = ya + gap;
+  } else if (c == 2) {
+    s.y = ya + gap;
+  }
+  return true;
+}
+
+BOOL OnInitDialog(HWND pane) {
+  QuizDocument* doc = currentDocument;
+  if (rightBrush != nullptr) {
+    DeleteObject(rightBrush);
+  }
+  rightBrush = CreateSolidBrush(kRightColour);
+  if (doc == nullptr) {
+    return TRUE;
+  }
+  doc->paneContentWidth = 0;
+  doc->paneContentHeight = 0;
+
+  BuildState s;
+  s.doc = doc;
+  s.pane = pane;
+  s.instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(pane, GWLP_HINSTANCE));
+  s.dialogFont = reinterpret_cast<HFONT>(SendMessageA(pane, WM_GETFONT, 0, 0));
+  s.guiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (doc->mediaKind == MediaAudio || doc->mediaKind == MediaVideo) {
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    s.playIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_PLAY_CLIP));
+    s.stopIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_STOP_CLIP));
+  }
+  OpenAnswers(s.answers);
+  doc->createPaneFont();
+
+  const int questions = doc->questionCount < kMaxQuestions ? doc->questionCount : kMaxQuestions;
+  for (int q = 1; q <= questions; ++q) {
+    if (doc->mediaKind == MediaText) {
+      BuildTextQuestion(s, q);
+    } else if (doc->mediaKind == MediaPicture || doc->mediaKind == MediaAudio ||
+               doc->mediaKind == MediaVideo) {
+      if (!BuildGridQuestion(s, q)) {
+        // A clip player that cannot be created ends building here; the
+        // next WM_SIZE sets the scroll ranges.
+        CloseAnswers(s.answers);
+        DeleteUnusedPictures(s.row);
+        return TRUE;
+      }
+    }
+  }
+  DeleteUnusedPictures(s.row);
+  doc->paneContentWidth += doc->answersPerQuestion == 2 ? 80 : 20;
+  CloseAnswers(s.answers);
+  SetPaneScrollRanges(doc, pane);
+  return TRUE;
+}
+
+COLORREF BrushColour(HBRUSH brush) {
+  LOGBRUSH info = {};
+  if (brush != nullptr && GetObjectA(brush, sizeof(info), &info) == sizeof(info)) {
+    return info.lbColor;
+  }
+  return kWhite;
+}
+
+// A field painted all in the brush's colour, with black text.
+INT_PTR FieldColour(HDC dc, HBRUSH brush) {
+  SetTextColor(dc, kBlack);
+  SetBkColor(dc, BrushColour(brush));
+  return reinterpret_cast<INT_PTR>(brush);
+}
+
+INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
+  const QuizDocument* doc = currentDocument;
+  if (doc == nullptr) {
+    return 0;
+  }
+  const int id = GetDlgCtrlID(control);
+  const int fields = doc->answersPerQuestion * doc->questionCount;
+  if ((id > 1999 && id <= 2240 + fields) || id == ID_ANSWER_LABEL ||
+      (id > ID_COMMENT_BASE && id <= ID_COMMENT_BASE + fields)) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, doc->backRed > kDarkLimit || doc->backGreen > kDarkLimit ? kBlack : kWhite);
+    return reinterpret_cast<INT_PTR>(doc->backgroundBrush);
+  }
+  if (id > ID_STATUS_FIELD_BASE && id <= ID_STATUS_FIELD_BASE + fields) {
+    char text[kTextCapacity] = {};
+    GetWindowTextA(control, text, sizeof(text));
+    if (std::strcmp(text, kVerdictAnagram) == 0) {
+      return FieldColour(dc, doc->anagramBrush);
+    }
+    if (std::strcmp(text, kVerdictRight) == 0) {
+      return FieldColour(dc, rightBrush);
+    }
+    if (std::strcmp(text, kVerdictWrong) == 0) {
+      return FieldColour(dc, doc->wrongBrush);
+    }
+    if (std::strcmp(text, kVerdictEmpty) == 0) {
+      return 0;
+    }
+    return FieldColour(dc, doc->hintBrush);
+  }
+  if (id == ID_QUESTION_TEXT) {
+    return FieldColour(dc, doc->questionBrush);
+  }
+  return 0;
+}
+
+void OnCommand(WPARAM wParam) {
+  const QuizDocument* doc = currentDocument;
+  if (doc == nullptr || (doc->mediaKind != MediaAudio && doc->mediaKind != MediaVideo)) {
+    return;
+  }
+  // The whole wParam is compared: only a click (notification 0) counts.
+  if (wParam > ID_PLAY_BUTTON_BASE && wParam <= ID_PLAY_BUTTON_BASE + kMaxQuestions) {
+    PlayClip(static_cast<int>(wParam) - ID_PLAY_BUTTON_BASE);
+  } else if (wParam > ID_STOP_BUTTON_BASE && wParam <= ID_STOP_BUTTON_BASE + kMaxQuestions) {
+    StopCurrentClip();
+  }
+}
+
+void OnDestroy(HWND pane) {
+  // Runs once per pane: WM_CLOSE leaves the brush alone, so it is never
+  // deleted twice nor deleted while the pane still paints with it.
+  if (rightBrush != nullptr) {
+    DeleteObject(rightBrush);
+    rightBrush = nullptr;
+  }
+  DeleteCurrentClipFile();
+  const QuizDocument* doc = currentDocument;
+  if (doc != nullptr && doc->mediaKind == MediaPicture) {
+    for (int q = 1; q <= kMaxQuestions; ++q) {
+      HWND picture = GetDlgItem(pane, ID_PICTURE_BASE + q);
+      if (picture == nullptr) {
+        continue;
+      }
+      HBITMAP shown = reinterpret_cast<HBITMAP>(SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, 0));
+      if (shown != nullptr) {
+        DeleteObject(shown);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK QuestionPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog(pane);
+    case WM_COMMAND:
+      OnCommand(wParam);
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_CTLCOLORDLG:
+      return currentDocument ? reinterpret_cast<INT_PTR>(currentDocument->backgroundBrush) : 0;
+    case WM_SIZE:
+      if (currentDocument != nullptr) {
+        OnPaneSize(currentDocument, pane);
+      }
+      return 0;
+    case WM_HSCROLL:
+      OnPaneHScroll(pane, LOWORD(wParam));
+      return 0;
+    case WM_VSCROLL:
+      OnPaneVScroll(pane, LOWORD(wParam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      OnPaneMouseWheel(pane, wParam);
+      return 0;
+    case WM_DESTROY:
+      OnDestroy(pane);
+      return 0;
+    case WM_CLOSE:
+      return 0;
+    default:
+      return 0;
+  }
 }
