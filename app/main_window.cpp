@@ -247,11 +247,12 @@ void ClosePlayer(HWND mainWindow) {
   }
   MediaHostStop(mainWindow);
   // The main window goes before the brush and the document so that no late
-  // paint of the footer reaches either; its quit message is not wanted.
-  if (mainWindow && IsWindow(mainWindow)) {
+  // paint of the footer reaches either. Its quit message (posted again when
+  // it is destroyed here or by the media host) is not wanted any more.
+  if (mainWindow && IsWindow(mainWindow))
     DestroyWindow(mainWindow);
-    MSG quit;
-    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  MSG quit;
+  while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
   ReleaseDocumentAndBrush();
 }

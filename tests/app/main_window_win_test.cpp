@@ -283,6 +283,33 @@ TEST_F(PlayerTest, ShutdownReleasesEverything) {
   mainWindow_ = nullptr;
 }
 
+TEST_F(PlayerTest, ClassThatCannotBeRegisteredIsReportedAndNothingOpens) {
+  // The class exists already, so registering it again fails.
+  EXPECT_EQ(RunPlayer(Instance()), 0);
+  ASSERT_EQ(recorder_.messages().size(), 1u);
+  EXPECT_EQ(recorder_.messages()[0].text,
+            "Erreur dans la cr\xE9"
+            "ation de la fen\xEAtre principale");
+  EXPECT_EQ(recorder_.messages()[0].caption, "Trivo");
+  EXPECT_EQ(recorder_.messages()[0].style, static_cast<uint32_t>(MB_ICONINFORMATION));
+  EXPECT_EQ(currentDocument, nullptr);
+  EXPECT_EQ(footerBrush, nullptr);
+}
+
+TEST_F(PlayerTest, MainWindowThatCannotBeCreatedIsReportedAndReleased) {
+  ASSERT_TRUE(UnregisterClassA("Trivo", Instance()));
+  EXPECT_EQ(OpenPlayer(Instance()), nullptr);
+  EXPECT_TRUE(RegisterMainWindowClass(Instance()));
+  ASSERT_FALSE(recorder_.messages().empty());
+  EXPECT_EQ(recorder_.messages().back().text,
+            "Erreur dans la cr\xE9"
+            "ation de la fen\xEAtre principale");
+  EXPECT_EQ(currentDocument, nullptr);
+  EXPECT_EQ(footerBrush, nullptr);
+  EXPECT_EQ(headerBarWindow, nullptr);
+  EXPECT_EQ(questionPaneWindow, nullptr);
+}
+
 TEST(ShellHelpersTest, ExeFileNameDropsTheFolder) {
   char name[MAX_PATH];
   ExeFileName(name, sizeof name);

@@ -145,6 +145,12 @@ TEST_F(PictureLoaderTest, PngResourceIsDecodedAndFitted) {
   EXPECT_EQ(size.cx, 260);
   EXPECT_EQ(size.cy, 130);
   EXPECT_TRUE(Near(PixelOf(bitmap, 130, 65), RGB(0x30, 0x60, 0xC0)));
+  // The decoder's DIB section comes back as a bitmap of the screen's kind.
+  DIBSECTION section = {};
+  EXPECT_EQ(GetObjectA(bitmap, sizeof section, &section), static_cast<int>(sizeof(BITMAP)));
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(section.dsBm.bmBitsPixel, GetDeviceCaps(screen, BITSPIXEL));
+  ReleaseDC(nullptr, screen);
   DeleteObject(bitmap);
   EXPECT_TRUE(messages.empty());
 }
