@@ -27,54 +27,139 @@ unsigned char SwapNibbles(unsigned char b) {
   return static_cast<unsigned char>((b << 4) | (b >> 4));
 }
 
-// The OLE branch proper: decodes `count` bytes, exchanging the halves of
-// each byte on the way into the stream's memory when `swapped`.
+// COM for the calling thread for one load; a failed CoInitialize is not
+// balanced.
+class ComApartment {
+ public:
+  ComApartment() : status_(CoInitialize(nullptr)) {}
+  ~ComApartment() {
+    if (SUCCEEDED(status_))
+      CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  HRESULT status_;
+};
+
+// One reference to a COM object, released at the end of the scope.
+template <class T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ~ComRef() {
+    if (object_)
+      object_->Release();
+  }
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  T* get() const { return object_; }
+  T** out() { return &object_; }
+  T* operator->() const { return object_; }
+
+ private:
+  T* object_ = nullptr;
+};
+
+// A memory DC compatible with `reference` with one bitmap selected into it;
+// the previous bitmap goes back in before the DC is deleted.
+class SelectedBitmap {
+ public:
+  SelectedBitmap(HDC reference, HBITMAP bitmap) : dc_(CreateCompatibleDC(reference)) {
+    if (dc_ && bitmap)
+      previous_ = SelectObject(dc_, bitmap);
+  }
+  ~SelectedBitmap() {
+    if (!dc_)
+      return;
+    if (previous_)
+      SelectObject(dc_, previous_);
+    DeleteDC(dc_);
+  }
+  SelectedBitmap(const SelectedBitmap&) = delete;
+  SelectedBitmap& operator=(const SelectedBitmap&) = delete;
+  bool ok() const { return dc_ && previous_; }
+  HDC dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_ = nullptr;
+};
+
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_)
+      ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// Copies the bytes into a fixed global block, exchanging the halves of each
+// byte on the way when `swapped`; the stream made on the block owns it.
+IStream* StreamOfBytes(const unsigned char* bytes, unsigned int count, bool swapped) {
+  HGLOBAL block = GlobalAlloc(GMEM_FIXED, count);
+  if (!block)
+    return nullptr;
+  auto* copy = static_cast<unsigned char*>(block);  // GMEM_FIXED: the handle is the address
+  if (swapped) {
+    for (unsigned int i = 0; i < count; ++i)
+      copy[i] = SwapNibbles(bytes[i]);
+  } else {
+    std::memcpy(copy, bytes, count);
+  }
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)) || !stream) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  return stream;
+}
+
+// A copy of the picture's bitmap at its own size, or none. Only a bitmap
+// handle may be copied as a bitmap; an icon or a metafile is a picture this
+// loader does not show.
+HBITMAP CopyPictureBitmap(IPicture* picture) {
+  SHORT kind = PICTYPE_UNINITIALIZED;
+  OLE_HANDLE handle = 0;
+  if (FAILED(picture->get_Type(&kind)) || kind != PICTYPE_BITMAP || FAILED(picture->get_Handle(&handle)) ||
+      handle == 0) {
+    return nullptr;
+  }
+  auto* copy = static_cast<HBITMAP>(
+      CopyImage(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)), IMAGE_BITMAP, 0, 0, 0));
+  if (!copy) {
+    char text[96];
+    wsprintfA(text, "%s plante avec l'erreur : %d\n", "CopyImage", static_cast<int>(GetLastError()));
+    ShowUserMessage(text, kPictureCaption, kMessageIconInformation);
+  }
+  return copy;
+}
+
+// The OLE branch proper; the picture and the stream (with its block) are
+// released before COM is.
 HBITMAP DecodeWithOle(const unsigned char* bytes, unsigned int count, bool swapped) {
   if (!bytes || count == 0)
     return nullptr;
-  const HRESULT comStatus = CoInitialize(nullptr);
-
-  HBITMAP result = nullptr;
-  HGLOBAL block = GlobalAlloc(GMEM_FIXED, count);
-  if (block) {
-    auto* copy = static_cast<unsigned char*>(block);  // GMEM_FIXED: the handle is the address
-    if (swapped) {
-      for (unsigned int i = 0; i < count; ++i)
-        copy[i] = SwapNibbles(bytes[i]);
-    } else {
-      std::memcpy(copy, bytes, count);
-    }
-    IStream* stream = nullptr;
-    if (SUCCEEDED(CreateStreamOnHGlobal(block, TRUE, &stream)) && stream) {
-      IPicture* picture = nullptr;
-      if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(count), FALSE, IID_IPicture,
-                                   reinterpret_cast<void**>(&picture))) &&
-          picture) {
-        SHORT kind = PICTYPE_UNINITIALIZED;
-        OLE_HANDLE handle = 0;
-        // Only a bitmap handle may be copied as a bitmap; an icon or a
-        // metafile is a picture this loader does not show.
-        if (SUCCEEDED(picture->get_Type(&kind)) && kind == PICTYPE_BITMAP &&
-            SUCCEEDED(picture->get_Handle(&handle)) && handle != 0) {
-          result = static_cast<HBITMAP>(
-              CopyImage(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)), IMAGE_BITMAP, 0, 0, 0));
-          if (!result) {
-            char text[96];
-            wsprintfA(text, "%s plante avec l'erreur : %d\n", "CopyImage", static_cast<int>(GetLastError()));
-            ShowUserMessage(text, kPictureCaption, kMessageIconInformation);
-          }
-        }
-        picture->Release();
-      }
-      stream->Release();  // frees the block
-    } else {
-      GlobalFree(block);
-    }
+  ComApartment apartment;
+  ComRef<IStream> stream;
+  *stream.out() = StreamOfBytes(bytes, count, swapped);
+  if (!stream.get())
+    return nullptr;
+  ComRef<IPicture> picture;
+  if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(count), FALSE, IID_IPicture,
+                            reinterpret_cast<void**>(picture.out()))) ||
+      !picture.get()) {
+    return nullptr;
   }
-
-  if (SUCCEEDED(comStatus))
-    CoUninitialize();
-  return result;
+  return CopyPictureBitmap(picture.get());
 }
 
 }  // namespace
@@ -121,7 +206,7 @@ HBITMAP FitBitmap(HBITMAP source, int boxWidth, int boxHeight) {
   if (!source)
     return nullptr;
   BITMAP info = {};
-  if (GetObjectA(source, sizeof info, &info) != sizeof info || info.bmWidth <= 0 || info.bmHeight == 0 ||
+  if (GetObjectA(source, sizeof info, &info) == 0 || info.bmWidth <= 0 || info.bmHeight == 0 ||
       boxWidth <= 0 || boxHeight <= 0) {
     DeleteObject(source);
     return nullptr;
@@ -147,28 +232,25 @@ HBITMAP FitBitmap(HBITMAP source, int boxWidth, int boxHeight) {
     newHeight = 1;
 
   HBITMAP result = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC sourceDc = CreateCompatibleDC(screen);
-  HDC targetDc = CreateCompatibleDC(screen);
-  if (screen && sourceDc && targetDc) {
-    HGDIOBJ oldSource = SelectObject(sourceDc, source);
-    result = CreateCompatibleBitmap(screen, static_cast<int>(newWidth), static_cast<int>(newHeight));
+  {
+    ScreenDc screen;
+    SelectedBitmap from(screen.get(), source);
+    result = screen.get() && from.ok() ? CreateCompatibleBitmap(screen.get(), static_cast<int>(newWidth),
+                                                                static_cast<int>(newHeight))
+                                       : nullptr;
     if (result) {
-      HGDIOBJ oldTarget = SelectObject(targetDc, result);
-      SetStretchBltMode(targetDc, HALFTONE);
-      SetBrushOrgEx(targetDc, 0, 0, nullptr);
-      StretchBlt(targetDc, 0, 0, static_cast<int>(newWidth), static_cast<int>(newHeight), sourceDc, 0, 0,
-                 static_cast<int>(width), static_cast<int>(height), SRCCOPY);
-      SelectObject(targetDc, oldTarget);
+      SelectedBitmap to(screen.get(), result);
+      if (to.ok()) {
+        SetStretchBltMode(to.dc(), HALFTONE);
+        SetBrushOrgEx(to.dc(), 0, 0, nullptr);
+        StretchBlt(to.dc(), 0, 0, static_cast<int>(newWidth), static_cast<int>(newHeight), from.dc(), 0, 0,
+                   static_cast<int>(width), static_cast<int>(height), SRCCOPY);
+      } else {
+        DeleteObject(result);
+        result = nullptr;
+      }
     }
-    SelectObject(sourceDc, oldSource);
-  }
-  if (targetDc)
-    DeleteDC(targetDc);
-  if (sourceDc)
-    DeleteDC(sourceDc);
+  }  // both DCs let go of their bitmaps before the source is deleted
   DeleteObject(source);
-  if (screen)
-    ReleaseDC(nullptr, screen);
   return result;
 }
