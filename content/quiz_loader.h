@@ -9,7 +9,9 @@
 constexpr int kStoredBlockSize = 70;
 // The stored block sits right behind this marker in the executable, so the
 // authoring tool can find it and replace it in place.
-constexpr char kStoredBlockMarker[] = "TRIVO:STORED-BLOCK:";
+// `inline` so that no unoptimised object file keeps a copy of its own: the
+// player must hold these bytes once, in gStoredBlock.
+inline constexpr char kStoredBlockMarker[] = "TRIVO:STORED-BLOCK:";
 constexpr int kStoredBlockMarkerSize = sizeof(kStoredBlockMarker) - 1;
 
 struct StoredBlockRecord {
