@@ -11,6 +11,23 @@ namespace {
 
 constexpr char kTemporarySuffix[] = ".tmp";
 
+// The whole current answers file, or "" when there is none.
+std::string ReadExisting(const std::string& name) {
+  std::string bytes;
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return bytes;
+  }
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
+    bytes.append(chunk, got);
+  }
+  CloseHandle(file);
+  return bytes;
+}
+
 bool WriteAll(HANDLE file, const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
@@ -56,17 +73,33 @@ void SaveAnswers(QuizDocument* doc) {
   ExeFileName(exeName, sizeof(exeName));
   exeName[sizeof(exeName) - 1] = '\0';
 
+  const std::string name = AnswersFileName(exeName);
+  if (name.empty()) {
+    return;
+  }
+  // A field the pane could not build (building stops at a clip player that
+  // cannot be made) keeps the line it had, instead of losing it.
+  const std::string previous = ReadExisting(name);
+  SavedAnswerReader reader;
+  reader.data = previous.data();
+  reader.size = previous.size();
+
   int questions = doc->questionCount < kMaxQuestions ? doc->questionCount : kMaxQuestions;
-  int fieldCount = questions > 0 && doc->answersPerQuestion > 0 ? doc->answersPerQuestion * questions : 0;
+  const int perQuestion = doc->answersPerQuestion < kMaxQuestions ? doc->answersPerQuestion : kMaxQuestions;
+  int fieldCount = questions > 0 && perQuestion > 0 ? perQuestion * questions : 0;
   std::vector<std::string> fields;
   fields.reserve(static_cast<size_t>(fieldCount));
   for (int k = 1; k <= fieldCount; ++k) {
     char text[kTextCapacity] = {};
+    char kept[kTextCapacity];
+    ReadSavedAnswer(reader, kept);
     HWND field = GetDlgItem(doc->questionPane, 4000 + k);
     if (field != nullptr) {
       GetWindowTextA(field, text, sizeof(text));
+      fields.emplace_back(text);
+    } else {
+      fields.emplace_back(kept);
     }
-    fields.emplace_back(text);
   }
-  WriteFileReplacing(AnswersFileName(exeName), FormatAnswersFile(fields));
+  WriteFileReplacing(name, FormatAnswersFile(fields));
 }

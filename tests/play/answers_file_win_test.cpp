@@ -57,6 +57,15 @@ TEST_F(SaveAnswersTest, ASaveThatCannotFinishKeepsThePreviousFile) {
   EXPECT_EQ(ReadAnswers(), "new\r\n");
 }
 
+TEST_F(SaveAnswersTest, FieldsThePaneCouldNotBuildKeepTheirLines) {
+  MakeQuiz({MediaAudio, 2, 1, RevealNone});  // no media host: building stops at question 1
+  WriteAnswers("first\r\nsecond\r\n");
+  BuildPane();
+  ASSERT_EQ(Control(4001), nullptr);
+  SaveAnswers(doc.get());
+  EXPECT_EQ(ReadAnswers(), "first\r\nsecond\r\n");
+}
+
 TEST_F(SaveAnswersTest, NoPaneNoSave) {
   MakeQuiz({MediaText, 1, 1, RevealNone});
   WriteAnswers("kept\r\n");

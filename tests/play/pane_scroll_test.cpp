@@ -191,6 +191,36 @@ TEST_F(HideAnswered, ARowCollapsesOnlyWhenItsLastQuestionFolds) {
   EXPECT_TRUE(SameRects(Layout(6), built));
 }
 
+TEST_F(HideAnswered, FoldedQuestionsShowTheirCommentsOnlyWhenDue) {
+  // Every comment at once: folded questions keep theirs hidden until the
+  // box is turned off.
+  MakeQuiz({MediaPicture, 3, 1, RevealAllComments});
+  BuildPane();
+  Check(true);
+  for (int q = 1; q <= 3; ++q)
+    Answer(4000 + q, "answer" + std::to_string(q));
+  EXPECT_EQ(doc->allCommentsShown, 1);
+  for (int q = 1; q <= 3; ++q)
+    EXPECT_FALSE(Visible(8000 + q)) << q;
+  Check(false);
+  for (int q = 1; q <= 3; ++q)
+    EXPECT_TRUE(Visible(8000 + q)) << q;
+  DestroyPane();
+
+  // One comment per right question: a question made wrong again while
+  // folded does not get its comment back.
+  MakeQuiz({MediaPicture, 3, 1, RevealComment});
+  BuildPane();
+  Answer(4001, "answer1");
+  Answer(4002, "answer2");
+  Check(true);
+  Answer(4001, "wrong");
+  Check(false);
+  EXPECT_FALSE(Visible(8001));
+  EXPECT_TRUE(Visible(8002));
+  EXPECT_TRUE(Visible(9901));
+}
+
 TEST_F(HideAnswered, TheLastIncompleteRowNeverCollapses) {
   MakeQuiz({MediaPicture, 7, 1, RevealNone});
   BuildPane();

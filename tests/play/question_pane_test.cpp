@@ -1,6 +1,7 @@
 // Building the question pane and painting its fields, with real windows.
 #include <cstring>
 
+#include "media/media_host.h"
 #include "play/question_pane.h"
 #include "resources/resource_ids.h"
 #include "tests/play/pane_test_support.h"
@@ -134,20 +135,49 @@ TEST_F(QuestionPane, PictureQuizWithTwoAnswersAndComments) {
 
 TEST_F(QuestionPane, AudioQuizBuildsItsFirstCellOrStopsWithoutAPlayer) {
   MakeQuiz({MediaAudio, 2, 1, RevealNone});
-  BuildPane();
+  BuildPane();  // no media host started: no player can be made
   ExpectBox({9901, 46, 5, 0, 0});
-  if (Control(4001) == nullptr) {
-    // No player could be made: building stopped at question 1.
-    EXPECT_EQ(Control(9902), nullptr);
-    EXPECT_EQ(doc->paneContentWidth, 0);
-    return;
+  EXPECT_EQ(Control(4001), nullptr);
+  EXPECT_EQ(Control(9902), nullptr);
+  EXPECT_EQ(doc->paneContentWidth, 0);  // building stopped before the widening
+  DestroyPane();
+
+  MediaHostStart();
+  BuildPane();
+  if (Control(4001) != nullptr) {
+    ExpectBox({2001, 18, 7, 27, 17});
+    ExpectBox({4001, 66, 5, 240, 20});
+    ExpectBox({5001, 66, 24, 240, 20});
+    ExpectBox({6001, 46, 5, 20, 20});
+    ExpectBox({7001, 46, 25, 20, 19});
+    EXPECT_EQ(Style(6001), 0x50010041);
+    EXPECT_NE(SendMessageA(Control(6001), BM_GETIMAGE, IMAGE_ICON, 0), 0);
+    EXPECT_EQ(doc->paneContentHeight, 65);
+    ExpectBox({9902, 336, 5, 0, 0});
   }
-  ExpectBox({2001, 18, 7, 27, 17});
-  ExpectBox({4001, 66, 5, 240, 20});
-  ExpectBox({5001, 66, 24, 240, 20});
-  ExpectBox({6001, 46, 5, 20, 20});
-  ExpectBox({7001, 46, 25, 20, 19});
-  EXPECT_EQ(Style(6001), 0x50010041);
+  DestroyPane();
+  MediaHostStop(nullptr);
+}
+
+TEST_F(QuestionPane, VideoQuizCellsHoldAFrameAboveTheAnswers) {
+  MakeQuiz({MediaVideo, 4, 1, RevealComment});
+  MediaHostStart();
+  BuildPane();
+  if (Control(4002) != nullptr) {
+    ExpectBox({9902, 336, 5, 260, 200});
+    ExpectBox({2002, 308, 217, 27, 17});
+    ExpectBox({8002, 336, 261, 260, 65});
+    EXPECT_FALSE(IsWindowVisible(Control(8002)));
+    ExpectBox({4002, 356, 215, 240, 20});
+    ExpectBox({5002, 356, 234, 240, 20});
+    ExpectBox({6002, 336, 215, 20, 20});
+    ExpectBox({7002, 336, 235, 20, 19});
+    ExpectBox({9904, 46, 355, 260, 200});  // the second row
+  } else {
+    ADD_FAILURE() << "no media player could be made";
+  }
+  DestroyPane();
+  MediaHostStop(nullptr);
 }
 
 TEST_F(QuestionPane, StatusFieldsArePaintedInTheirVerdictColour) {
@@ -197,6 +227,18 @@ TEST_F(QuestionPane, LabelsAreWhiteOnlyOnDarkBackgrounds) {
     }
   }
   EXPECT_EQ(Colours(9901), nullptr);  // pictures keep the system's colours
+}
+
+TEST_F(QuestionPane, CloseKeepsTheVerdictBrushAndDestroyDeletesItOnce) {
+  MakeQuiz({MediaText, 1, 1, RevealNone});
+  BuildPane();
+  HBRUSH brush = rightBrush;
+  SendMessageA(pane, WM_CLOSE, 0, 0);
+  EXPECT_EQ(rightBrush, brush);
+  EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
+  DestroyPane();
+  EXPECT_EQ(rightBrush, nullptr);
+  EXPECT_EQ(GetObjectType(brush), 0u);
 }
 
 TEST_F(QuestionPane, RestartRestoresSavedAnswersVerdictsAndScore) {
