@@ -180,6 +180,26 @@ TEST_F(QuestionPane, VideoQuizCellsHoldAFrameAboveTheAnswers) {
   MediaHostStop(nullptr);
 }
 
+TEST_F(QuestionPane, OnlyClicksOfClipButtonsReachTheMediaHost) {
+  MakeQuiz({MediaAudio, 2, 1, RevealNone});
+  MediaHostStart();
+  BuildPane();
+  ASSERT_NE(Control(4002), nullptr) << "no media player could be made";
+  SendMessageA(pane, WM_COMMAND, MAKEWPARAM(6002, BN_SETFOCUS), 0);
+  EXPECT_NE(CurrentClip(), 2);
+  SendMessageA(pane, WM_COMMAND, MAKEWPARAM(6002, BN_CLICKED), 0);
+  EXPECT_EQ(CurrentClip(), 2);
+  EXPECT_EQ(ClipPlayerOf(2)->state, ClipPlaying);
+  SendMessageA(pane, WM_COMMAND, MAKEWPARAM(7001, 1), 0);
+  EXPECT_EQ(ClipPlayerOf(2)->state, ClipPlaying);
+  SendMessageA(pane, WM_COMMAND, MAKEWPARAM(7001, BN_CLICKED), 0);  // any stop button stops the current clip
+  EXPECT_EQ(ClipPlayerOf(2)->state, ClipStopped);
+  SendMessageA(pane, WM_COMMAND, MAKEWPARAM(6097, BN_CLICKED), 0);
+  EXPECT_EQ(CurrentClip(), 2);
+  DestroyPane();
+  MediaHostStop(nullptr);
+}
+
 TEST_F(QuestionPane, StatusFieldsArePaintedInTheirVerdictColour) {
   MakeQuiz({MediaText, 2, 1, RevealNone});
   BuildPane();
