@@ -180,6 +180,31 @@ void ReleaseCurrentMedia() {
   }
 }
 
+// Some builds of the player leave the video renderer in a top-level window
+// of its own, titled as below, instead of drawing into the control's window.
+// Such a window of this process, made by the play that just started, is taken
+// into the host so that the video shows where the question stands.
+constexpr char kStrayVideoTitle[] = "ActiveMovie Window";
+
+BOOL CALLBACK AdoptStrayVideoWindow(HWND window, LPARAM hostParam) {
+  HWND host = reinterpret_cast<HWND>(hostParam);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char title[32];
+  if (process != GetCurrentProcessId() || GetParent(window) != nullptr ||
+      GetWindowTextA(window, title, sizeof title) == 0 || lstrcmpA(title, kStrayVideoTitle) != 0) {
+    return TRUE;
+  }
+  const LONG_PTR frame = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  SetWindowLongPtrA(window, GWL_STYLE, (GetWindowLongPtrA(window, GWL_STYLE) & ~frame) | WS_CHILD);
+  SetWindowLongPtrA(window, GWL_EXSTYLE, 0);
+  SetParent(window, host);
+  RECT area;
+  GetClientRect(host, &area);
+  SetWindowPos(window, HWND_TOP, 0, 0, area.right, area.bottom, SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  return TRUE;
+}
+
 void ReleasePlayer(ClipPlayer* clip) {
   if (clip->controls != nullptr) {
     clip->controls->Release();
@@ -325,6 +350,9 @@ void PlayClip(int q) {
   SysFreeString(url);
   if (clip->controls != nullptr) {
     clip->controls->play();
+  }
+  if (currentDocument->mediaKind == MediaVideo && clip->host != nullptr) {
+    EnumWindows(AdoptStrayVideoWindow, reinterpret_cast<LPARAM>(clip->host));
   }
   clip->state = ClipPlaying;
 }

@@ -74,6 +74,24 @@ std::vector<std::string> ClipFilesLeft() {
   return names;
 }
 
+BOOL CALLBACK CountVideoWindow(HWND window, LPARAM countParam) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char title[32] = {};
+  GetWindowTextA(window, title, sizeof title);
+  if (process == GetCurrentProcessId() && lstrcmpA(title, "ActiveMovie Window") == 0) {
+    ++*reinterpret_cast<int*>(countParam);
+  }
+  return TRUE;
+}
+
+// Top-level video renderer windows of this process.
+int TopLevelVideoWindows() {
+  int count = 0;
+  EnumWindows(CountVideoWindow, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
 void PumpMessages() {
   MSG msg;
   for (int round = 0; round < 20; ++round) {
@@ -295,6 +313,7 @@ TEST_F(MediaHostTest, VideoPlayerShowsInsideItsHostAndAudioHostIsEmpty) {
   PumpMessages();
   EXPECT_EQ(ReadFileBytes("trivo404.AVI"), ResourceBytes(404));
   EXPECT_EQ(ClipPlayerOf(4)->state, ClipPlaying);
+  EXPECT_EQ(TopLevelVideoWindows(), 0) << "the video shows in its host, not in a window of its own";
   StopCurrentClip();
   EXPECT_FALSE(FileExists("trivo404.AVI"));
 }
