@@ -1,7 +1,9 @@
 // The block coder: the LZW dictionary code in which the quiz texts are
 // stored in the executable. Codes are read most significant bit first, start
 // at 9 bits, and three control codes end the data (256), widen the code by
-// one bit (257) and reset the dictionary (258).
+// one bit (257) and reset the dictionary (258). Buffers grow with the data;
+// a decoded text (or one generation of dictionary strings) beyond 64 MiB is
+// refused with BlockOutOfMemory.
 #pragma once
 
 #include <cstdint>

@@ -49,12 +49,18 @@ GrammarResult ParseQuizText(const uint8_t* text, size_t size, QuizText* out);
 // Reads `count` CR LF ended lines.
 GrammarResult ParseScoreCodes(const uint8_t* text, size_t size, int count, std::vector<std::string>* out);
 
+// The inverse of the parsers for every text they accept. A field cannot hold
+// '|' and a code cannot hold CR: such texts do not survive the round trip,
+// so the authoring tool refuses them before formatting. At most 255
+// questions are written.
 std::string FormatStoredBlock(const StoredBlockText& block);
 std::string FormatQuizText(const QuizText& quiz);
 std::string FormatScoreCodes(const std::vector<std::string>& codes);
 
 // Copy parsed texts into the document, cut to its buffers. ApplyQuizText keeps
-// the first 96 questions of a longer quiz; it does not touch the brushes.
+// the first 96 questions of a longer quiz; it does not touch the brushes. A
+// media byte outside 1..4 gives a text quiz and an answer count other than 2
+// gives one answer field, so the document never names an unknown layout.
 void ApplyStoredBlock(const StoredBlockText& block, QuizDocument& doc);
 void ApplyQuizText(const QuizText& quiz, QuizDocument& doc);
 void ApplyScoreCodes(const std::vector<std::string>& codes, QuizDocument& doc);
