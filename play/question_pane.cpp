@@ -466,8 +466,11 @@ INT_PTR CALLBACK QuestionPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM
       OnPaneVScroll(pane, LOWORD(wParam));
       return 0;
     case WM_MOUSEWHEEL:
+      // Handled here: left to the dialog manager, the wheel would also climb
+      // to the main window, which forwards it back and doubles the step.
       OnPaneMouseWheel(pane, wParam);
-      return 0;
+      SetWindowLongPtrA(pane, DWLP_MSGRESULT, 0);
+      return TRUE;
     case WM_DESTROY:
       OnDestroy(pane);
       return 0;

@@ -86,8 +86,18 @@ TEST_F(PaneScroll, HorizontalStepsArePixels) {
   }
 }
 
+int wheelsReachingParent = 0;
+LRESULT CALLBACK CountWheels(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_MOUSEWHEEL) {
+    ++wheelsReachingParent;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 TEST_F(PaneScroll, OnlyWholeWheelNotchesArePostedAsRequests) {
   TallContent(2000);
+  // The pane keeps the wheel: the main window would forward it back.
+  SetWindowLongPtrA(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountWheels));
   const struct {
     int delta;
     int expected;
@@ -97,6 +107,7 @@ TEST_F(PaneScroll, OnlyWholeWheelNotchesArePostedAsRequests) {
     PumpMessages();
     EXPECT_EQ(VerticalPosition(), c.expected) << "delta " << c.delta;
   }
+  EXPECT_EQ(wheelsReachingParent, 0);
 }
 
 TEST_F(PaneScroll, GrowingThePaneBringsTheContentBack) {
