@@ -110,8 +110,13 @@ TEST_F(QuestionPane, PictureQuizStandsInRowsOfThree) {
   EXPECT_EQ(Style(9901), 0x5080020E);
   EXPECT_EQ(doc->paneContentWidth, 910);
   EXPECT_EQ(doc->paneContentHeight, 665);
-  EXPECT_NE(SendMessageA(Control(9901), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
   EXPECT_EQ(Control(8001), nullptr);  // no comments below reveal mode 2
+  // The pictures the pane shows are its own: destroying it deletes them.
+  auto shown = reinterpret_cast<HBITMAP>(SendMessageA(Control(9904), STM_GETIMAGE, IMAGE_BITMAP, 0));
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(GetObjectType(shown), static_cast<DWORD>(OBJ_BITMAP));
+  DestroyPane();
+  EXPECT_EQ(GetObjectType(shown), 0u);
 }
 
 TEST_F(QuestionPane, PictureQuizWithTwoAnswersAndComments) {
