@@ -1,0 +1,222 @@
+// The PE reader and writer: resources written are read back byte for byte,
+// the headers stay consistent whether the resource section is rebuilt in
+// place or appended, and broken files give an error, never a crash.
+#include "tool/pe_image.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "tests/tool/tool_test_support.h"
+
+namespace {
+
+std::vector<ResourceEntry> SampleResources() {
+  std::vector<ResourceEntry> resources;
+  PutResourceEntry(&resources, ResourceName::Text("PATCH"), ResourceName::Id(104), {1, 2, 3});
+  PutResourceEntry(&resources, ResourceName::Text("PATCH"), ResourceName::Id(105), {});
+  PutResourceEntry(&resources, ResourceName::Text("IMG"), ResourceName::Id(401),
+                   std::vector<uint8_t>(1000, 0x5A));
+  PutResourceEntry(&resources, ResourceName::Id(kResourceTypeRcData), ResourceName::Id(10402),
+                   {9, 8, 7, 6, 5});
+  PutResourceEntry(&resources, ResourceName::Id(5), ResourceName::Text("DIALOGUE"), {42});
+  return resources;
+}
+
+void ExpectSameResources(const std::vector<ResourceEntry>& expected,
+                         const std::vector<ResourceEntry>& actual) {
+  ASSERT_EQ(expected.size(), actual.size());
+  for (const ResourceEntry& entry : expected) {
+    const ResourceEntry* found = FindResourceEntry(actual, entry.type, entry.name);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->data, entry.data);
+  }
+}
+
+uint16_t SectionCount(const std::vector<uint8_t>& bytes) {
+  return static_cast<uint16_t>(bytes[0x46] | bytes[0x47] << 8);
+}
+
+PeImage Parse(const std::vector<uint8_t>& bytes) {
+  PeImage image;
+  EXPECT_EQ(ParsePeImage(bytes, &image), PeError::None);
+  return image;
+}
+
+TEST(PeImage, WritesResourcesIntoAnImageWithoutAny) {
+  PeImage image = Parse(MakeBareImage());
+  std::vector<ResourceEntry> none;
+  ASSERT_EQ(ReadResources(image, &none), PeError::None);
+  EXPECT_TRUE(none.empty());
+
+  const std::vector<ResourceEntry> resources = SampleResources();
+  ASSERT_EQ(WriteResources(&image, resources), PeError::None);
+  EXPECT_EQ(SectionCount(image.bytes), 2);
+  EXPECT_TRUE(CheckPeStructure(image.bytes).empty());
+  std::vector<ResourceEntry> back;
+  ASSERT_EQ(ReadResources(Parse(image.bytes), &back), PeError::None);
+  ExpectSameResources(resources, back);
+}
+
+TEST(PeImage, RebuildsALastResourceSectionInPlace) {
+  PeImage image = Parse(MakeBareImage());
+  ASSERT_EQ(WriteResources(&image, SampleResources()), PeError::None);
+  PeImage second = Parse(image.bytes);
+  std::vector<ResourceEntry> resources;
+  ASSERT_EQ(ReadResources(second, &resources), PeError::None);
+  PutResourceEntry(&resources, ResourceName::Text("IMG"), ResourceName::Id(402),
+                   std::vector<uint8_t>(9000, 7));
+  RemoveResourceEntry(&resources, ResourceName::Text("PATCH"), ResourceName::Id(105));
+  ASSERT_EQ(WriteResources(&second, resources), PeError::None);
+  EXPECT_EQ(SectionCount(second.bytes), 2);  // replaced, not added
+  const std::vector<std::string> problems = CheckPeStructure(second.bytes);
+  EXPECT_TRUE(problems.empty()) << problems.front();
+  std::vector<ResourceEntry> back;
+  ASSERT_EQ(ReadResources(Parse(second.bytes), &back), PeError::None);
+  ExpectSameResources(resources, back);
+  EXPECT_EQ(FindResourceEntry(back, ResourceName::Text("PATCH"), ResourceName::Id(105)), nullptr);
+}
+
+TEST(PeImage, AppendsASectionWhenTheResourcesAreNotLast) {
+  PeImage image = Parse(MakeBareImage());
+  ASSERT_EQ(WriteResources(&image, SampleResources()), PeError::None);
+  std::vector<uint8_t> bytes = image.bytes;
+  AppendPlainSection(&bytes, ".reloc", 0x30);
+  const std::vector<uint8_t> relocData(bytes.end() - 0x200, bytes.end());
+
+  PeImage third = Parse(bytes);
+  std::vector<ResourceEntry> resources = SampleResources();
+  PutResourceEntry(&resources, ResourceName::Text("IMG"), ResourceName::Id(403), {1});
+  ASSERT_EQ(WriteResources(&third, resources), PeError::None);
+  EXPECT_EQ(SectionCount(third.bytes), 4);
+  const std::vector<std::string> problems = CheckPeStructure(third.bytes);
+  EXPECT_TRUE(problems.empty()) << problems.front();
+  // The section after the old resources keeps its bytes where they were.
+  const PeImage reparsed = Parse(third.bytes);
+  const PeSection& reloc = reparsed.sections[2];
+  EXPECT_EQ(reloc.name, ".reloc");
+  EXPECT_TRUE(std::equal(relocData.begin(), relocData.end(), third.bytes.begin() + reloc.rawPointer));
+  std::vector<ResourceEntry> back;
+  ASSERT_EQ(ReadResources(reparsed, &back), PeError::None);
+  ExpectSameResources(resources, back);
+}
+
+TEST(PeImage, LaysEntriesOutInLoaderOrder) {
+  PeImage image = Parse(MakeBareImage());
+  std::vector<ResourceEntry> resources;
+  PutResourceEntry(&resources, ResourceName::Id(10), ResourceName::Id(500), {1});
+  PutResourceEntry(&resources, ResourceName::Text("PATCH"), ResourceName::Id(105), {2});
+  PutResourceEntry(&resources, ResourceName::Text("IMG"), ResourceName::Id(402), {3});
+  PutResourceEntry(&resources, ResourceName::Text("IMG"), ResourceName::Id(401), {4});
+  PutResourceEntry(&resources, ResourceName::Id(3), ResourceName::Id(1), {5});
+  ASSERT_EQ(WriteResources(&image, resources), PeError::None);
+  std::vector<ResourceEntry> back;
+  ASSERT_EQ(ReadResources(Parse(image.bytes), &back), PeError::None);
+  // Named types first (sorted), then ids ascending; same within each type.
+  ASSERT_EQ(back.size(), 5u);
+  EXPECT_EQ(back[0].type, ResourceName::Text("IMG"));
+  EXPECT_EQ(back[0].name.id, 401);
+  EXPECT_EQ(back[1].name.id, 402);
+  EXPECT_EQ(back[2].type, ResourceName::Text("PATCH"));
+  EXPECT_EQ(back[3].type.id, 3);
+  EXPECT_EQ(back[4].type.id, 10);
+}
+
+TEST(PeImage, ChecksumMatchesTheKnownAlgorithm) {
+  // Words 0x0201 and 0x0403 with the checksum field (offset 4) skipped,
+  // plus the length 8.
+  const std::vector<uint8_t> bytes = {1, 2, 3, 4, 0xFF, 0xFF, 0xFF, 0xFF};
+  EXPECT_EQ(ComputePeChecksum(bytes, 4), 0x0201u + 0x0403u + 8u);
+  // The carry folds back into the low 16 bits.
+  const std::vector<uint8_t> carry = {0xFF, 0xFF, 0x02, 0x00, 0, 0, 0, 0};
+  EXPECT_EQ(ComputePeChecksum(carry, 4), 0x0002u + 8u);
+}
+
+TEST(PeImage, StructureCheckFindsBrokenHeaders) {
+  PeImage image = Parse(MakeBareImage());
+  ASSERT_EQ(WriteResources(&image, SampleResources()), PeError::None);
+  const uint32_t optional = 0x40 + 24;
+  struct Case {
+    uint32_t offset;
+    uint8_t value;
+    const char* what;
+  } cases[] = {
+      {optional + 57, 0x77, "SizeOfImage"},
+      {optional + 64, 0x12, "checksum"},
+      {0x40 + 24 + 240 + 40 + 12 + 1, 0x70, "section"},  // .rsrc VirtualAddress
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> broken = image.bytes;
+    broken[c.offset] = c.value;
+    const std::vector<std::string> problems = CheckPeStructure(broken);
+    EXPECT_FALSE(problems.empty()) << c.what;
+  }
+}
+
+TEST(PeImage, RefusesWhatIsNotAnExecutable) {
+  struct Case {
+    std::vector<uint8_t> bytes;
+    PeError error;
+  } cases[] = {
+      {{}, PeError::NotExecutable},
+      {std::vector<uint8_t>(100, 'M'), PeError::NotExecutable},
+  };
+  for (const Case& c : cases) {
+    PeImage image;
+    EXPECT_EQ(ParsePeImage(c.bytes, &image), c.error);
+  }
+  std::vector<uint8_t> noRoom = MakeBareImage();
+  noRoom[0x40 + 24 + 240 + 40] = 'X';  // the next section slot is in use
+  PeImage image = Parse(noRoom);
+  EXPECT_EQ(WriteResources(&image, SampleResources()), PeError::NoRoomForSection);
+}
+
+TEST(PeImage, SurvivesEveryTruncationAndByteFlip) {
+  PeImage image = Parse(MakeBareImage());
+  ASSERT_EQ(WriteResources(&image, SampleResources()), PeError::None);
+  const std::vector<uint8_t> good = image.bytes;
+  // Only the headers and the tree matter; data bytes are not interpreted.
+  const size_t interesting = std::min<size_t>(good.size(), 0x400 + 0x200);
+  for (size_t cut = 0; cut < good.size(); cut += 7) {
+    std::vector<uint8_t> prefix(good.begin(), good.begin() + cut);
+    PeImage parsed;
+    std::vector<ResourceEntry> resources;
+    if (ParsePeImage(prefix, &parsed) == PeError::None) {
+      ReadResources(parsed, &resources);
+    }
+  }
+  for (size_t i = 0; i < interesting; ++i) {
+    for (uint8_t flip : {0x01, 0x80, 0xFF}) {
+      std::vector<uint8_t> broken = good;
+      broken[i] ^= flip;
+      PeImage parsed;
+      std::vector<ResourceEntry> resources;
+      if (ParsePeImage(broken, &parsed) == PeError::None &&
+          ReadResources(parsed, &resources) == PeError::None) {
+        WriteResources(&parsed, resources);
+      }
+    }
+  }
+}
+
+TEST(PeImage, RebuildsTheRealPlayerWhenGiven) {
+  const char* player = std::getenv("TRIVO_PLAYER");
+  if (player == nullptr) {
+    GTEST_SKIP() << "TRIVO_PLAYER not set";
+  }
+  PeImage image = Parse(ReadBinaryFile(player));
+  std::vector<ResourceEntry> resources;
+  ASSERT_EQ(ReadResources(image, &resources), PeError::None);
+  ASSERT_FALSE(resources.empty());
+  const std::vector<ResourceEntry> original = resources;
+  PutResourceEntry(&resources, ResourceName::Text("PATCH"), ResourceName::Id(104), {1, 2, 3});
+  ASSERT_EQ(WriteResources(&image, resources), PeError::None);
+  const std::vector<std::string> problems = CheckPeStructure(image.bytes);
+  EXPECT_TRUE(problems.empty()) << problems.front();
+  std::vector<ResourceEntry> back;
+  ASSERT_EQ(ReadResources(Parse(image.bytes), &back), PeError::None);
+  ExpectSameResources(resources, back);
+}
+
+}  // namespace

@@ -1,0 +1,249 @@
+// Quiz sources: every validation error and warning with its line, and the
+// Windows-1252 conversion the texts go through.
+#include "tool/quiz_source.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/tool/tool_test_support.h"
+#include "tool/text_1252.h"
+
+namespace {
+
+// A valid text quiz of two questions; cases replace or append lines.
+const char kHeader[] =
+    "title = \"Quiz\"\n"             // line 1
+    "kind = \"text\"\n"              // line 2
+    "codes = [\"un\", \"deux\"]\n";  // line 3
+const char kQuestions[] =
+    "[[question]]\n"  // line 4
+    "text = \"Capitale ?\"\n"
+    "answer = \"Paris\"\n"  // line 6
+    "[[question]]\n"        // line 7
+    "text = \"Fleuve ?\"\n"
+    "answer = \"Seine\"\n";  // line 9
+
+class QuizSourceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = MakeTempFolder("source");
+    WriteBinaryFile(folder_ / "photo.jpg", MakeJpegHeader(200, 150));
+    WriteBinaryFile(folder_ / "huge.jpg", MakeJpegHeader(2000, 1500));
+    WriteBinaryFile(folder_ / "image.png", MakePng(20, 10));
+    WriteBinaryFile(folder_ / "clear.png", MakePng(20, 10, true));
+    std::vector<uint8_t> broken = MakePng(20, 10);
+    broken[12] = 'X';  // the first chunk is no longer IHDR
+    WriteBinaryFile(folder_ / "broken.png", broken);
+    WriteBinaryFile(folder_ / "notes.txt", {'h', 'e', 'l', 'l', 'o'});
+    WriteBinaryFile(folder_ / "empty.jpg", {});
+    WriteBinaryFile(folder_ / "song.mp3", {'I', 'D', '3', 4, 0, 0, 0, 0, 0, 0});
+    WriteBinaryFile(folder_ / "odd.bin", {0x12, 0x34, 0x56});
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+
+  bool Compile(const std::string& text) {
+    diagnostics_.clear();
+    const std::string path = (folder_ / "quiz.toml").string();
+    return CompileQuizSource(path, text, &quiz_, &diagnostics_);
+  }
+
+  // The diagnostic of that kind whose message contains `needle`, or null.
+  const Diagnostic* Find(bool isError, const std::string& needle) const {
+    for (const Diagnostic& d : diagnostics_) {
+      if (d.isError == isError && d.message.find(needle) != std::string::npos) {
+        return &d;
+      }
+    }
+    return nullptr;
+  }
+
+  std::string All() const {
+    std::string all;
+    for (const Diagnostic& d : diagnostics_) {
+      all += FormatDiagnostic(d) + "\n";
+    }
+    return all;
+  }
+
+  std::filesystem::path folder_;
+  CompiledQuiz quiz_;
+  std::vector<Diagnostic> diagnostics_;
+};
+
+TEST_F(QuizSourceTest, AcceptsAValidQuiz) {
+  ASSERT_TRUE(Compile(std::string(kHeader) + kQuestions)) << All();
+  EXPECT_TRUE(diagnostics_.empty()) << All();
+  EXPECT_EQ(quiz_.quiz.mediaByte, 1);
+  ASSERT_EQ(quiz_.quiz.questions.size(), 2u);
+  EXPECT_EQ(quiz_.quiz.questions[1].answer1, "Seine");
+  EXPECT_EQ(quiz_.scoreCodes, (std::vector<std::string>{"un", "deux"}));
+  EXPECT_EQ(quiz_.quiz.red, 90);  // the player's own default background
+}
+
+TEST_F(QuizSourceTest, ReportsEveryErrorWithItsLine) {
+  struct Case {
+    std::string source;
+    int line;
+    const char* message;
+  } cases[] = {
+      {std::string(kHeader) + "title = \"x\"\n" + kQuestions, 4, ""},  // TOML: key defined twice
+      {std::string("kind = \"text\"\ncodes = [\"a\", \"b\"]\n") + kQuestions, 1, "'title' is missing"},
+      {std::string(kHeader) + "colour = 3\n" + kQuestions, 4, "unknown key 'colour'"},
+      {std::string(kHeader) + "kind2 = 1\n" + kQuestions, 4, "unknown key"},
+      {"title = \"Q\"\nkind = \"radio\"\ncodes = [\"a\", \"b\"]\n" + std::string(kQuestions), 2,
+       "kind must be one of"},
+      {std::string(kHeader) + "reveal = \"tout\"\n" + kQuestions, 4, "reveal must be one of"},
+      {std::string(kHeader) + "answers_per_question = 3\n" + kQuestions, 4,
+       "answers_per_question must be 1 or 2"},
+      {std::string(kHeader) + "background = \"#12345\"\n" + kQuestions, 4, "background must be a colour"},
+      {std::string(kHeader) + "background = \"#GG0000\"\n" + kQuestions, 4, "background must be a colour"},
+      {std::string(kHeader) + "creator = 12\n" + kQuestions, 4, "'creator' must be a text"},
+      {std::string(kHeader) + "explanation = \"a|b\"\n" + kQuestions, 4, "holds '|'"},
+      {std::string(kHeader) + "explanation = \"a\\nb\"\n" + kQuestions, 4, "line break"},
+      {std::string(kHeader) + "explanation = \"a\\u0007\"\n" + kQuestions, 4, "control character U+0007"},
+      {std::string(kHeader) + "explanation = \"a\\u0085\"\n" + kQuestions, 4, "control character U+0085"},
+      {std::string(kHeader) + "explanation = \"Ω\"\n" + kQuestions, 4,
+       "U+03A9 'Ω', which Windows-1252 cannot hold"},
+      {std::string(kHeader) + "explanation = \"" + std::string(260, 'e') + "\"\n" + kQuestions, 4,
+       "is 260 characters long; the player holds 259"},
+      {std::string(kHeader) + "link = \"" + std::string(25, 'l') + "\"\n" + kQuestions, 4,
+       "link is 25 characters long; the player holds 24"},
+      {std::string(kHeader) + "footer = \"" + std::string(43, 'f') + "\"\n" + kQuestions, 4,
+       "footer is 43 characters long; the player holds 42"},
+      {std::string(kHeader) +
+           "link = \"https://quiz.example/abc\"\nfooter = \"Fait avec amour a Paris en 2026, ma chere\"\n" +
+           kQuestions,
+       4, "bytes once encoded; the player keeps them in 70"},
+      {std::string(kHeader), 1, "the quiz has no [[question]]"},
+      {std::string(kHeader) + "question = 3\n", 4, "[[question]] tables"},
+      {std::string(kHeader) + "[[question]]\ntext = \"a\"\n[[question]]\nanswer = \"Seine\"\n", 4,
+       "'answer' is missing"},
+      {std::string(kHeader) + kQuestions + "answer2 = \"x\"\n", 10, "'answer2' given"},
+      {std::string(kHeader) + "answers_per_question = 2\n" + kQuestions, 5, "'answer2' is missing"},
+      {std::string(kHeader) + kQuestions + "answer = \"\"\n", 10, ""},  // TOML: answer defined twice
+      {std::string(kHeader) + "[[question]]\nanswer = \"\"\n[[question]]\nanswer = \"Seine\"\n", 5,
+       "empty answer"},
+      {std::string(kHeader) + kQuestions + "colour = \"x\"\n", 10, "question 2: unknown key 'colour'"},
+      {std::string(kHeader) + kQuestions + "picture = \"photo.jpg\"\n", 10,
+       "only a picture quiz shows pictures"},
+      {std::string(kHeader) + kQuestions + "clip = \"song.mp3\"\n", 10,
+       "only an audio or video quiz plays clips"},
+      {std::string(kHeader) + kQuestions + "answer_picture = \"photo.jpg\"\n", 10, "only a picture quiz"},
+      {"title = \"Q\"\nkind = \"text\"\ncodes = [\"a\"]\n" + std::string(kQuestions), 3,
+       "codes holds 1 codes for 2 questions"},
+      {"title = \"Q\"\nkind = \"text\"\ncodes = [\"a\", 2]\n" + std::string(kQuestions), 3,
+       "code 2 must be a text"},
+      {"title = \"Q\"\nkind = \"text\"\ncodes = [\"a\", \"b\\r\\nc\"]\n" + std::string(kQuestions), 3,
+       "line break"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(Compile(c.source)) << c.source;
+    const Diagnostic* found = Find(true, c.message);
+    ASSERT_NE(found, nullptr) << "expected: " << c.message << "\ngot:\n" << All();
+    EXPECT_EQ(found->line, c.line) << c.message;
+    EXPECT_EQ(found->file, (folder_ / "quiz.toml").string());
+  }
+}
+
+TEST_F(QuizSourceTest, ChecksMediaFiles) {
+  const std::string picture =
+      "title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\n";  // q on line 3
+  struct Case {
+    std::string line;
+    const char* message;
+  } cases[] = {
+      {"picture = \"missing.jpg\"", "picture file not found"},
+      {"picture = \"empty.jpg\"", "file is empty"},
+      {"picture = \"notes.txt\"", "is not a JPEG, GIF, BMP or PNG picture"},
+      {"picture = \"broken.png\"", "is a PNG the player cannot decode (error 0x2000)"},
+      {"answer_picture = \"broken.png\"", "answer picture"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(Compile(picture + c.line + "\n")) << c.line;
+    const Diagnostic* found = Find(true, c.message);
+    ASSERT_NE(found, nullptr) << c.message << "\n" << All();
+    EXPECT_EQ(found->line, 5);
+  }
+  ASSERT_TRUE(Compile("reveal = \"picture\"\n" + picture + "picture = \"image.png\"\nanswer_picture = \"" +
+                      (folder_ / "photo.jpg").generic_string() + "\"\n"))
+      << All();
+}
+
+TEST_F(QuizSourceTest, WarnsWhereThePlayerWouldSurprise) {
+  struct Case {
+    std::string source;
+    int line;
+    const char* message;
+  } cases[] = {
+      {"title = \"Q\"\nkind = \"text\"\n[[question]]\nanswer = \" Paris\"\n", 4,
+       "starts or ends with a space"},
+      {"title = \"Q\"\nkind = \"text\"\n[[question]]\nanswer = \"Paris \"\n", 4,
+       "starts or ends with a space"},
+      {"title = \"Q\"\nkind = \"text\"\n[[question]]\nanswer = \"Roi\"\n", 4, "3 characters or fewer"},
+      {"title = \"Q\"\nkind = \"audio\"\n[[question]]\nanswer = \"Paris\"\nclip = \"odd.bin\"\n", 5,
+       "extension XXX"},
+      {"title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\npicture = \"huge.jpg\"\n", 5,
+       "2000 x 1500, much larger than the 260 x 260 box"},
+      {"title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\npicture = \"clear.png\"\n", 5,
+       "transparent areas"},
+      {"title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\n", 3, "no picture"},
+      {"title = \"Q\"\nkind = \"video\"\n[[question]]\nanswer = \"Paris\"\n", 3, "no clip"},
+      {"title = \"Q\"\nkind = \"text\"\n[[question]]\nanswer = \"Paris\"\ncomment = \"c\"\n", 5,
+       "comment is never shown"},
+      {"title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\npicture = \"photo.jpg\"\n"
+       "answer_picture = \"photo.jpg\"\n",
+       6, "answer picture is never shown"},
+      {"title = \"Q\"\nkind = \"text\"\nanswers_per_question = 2\n[[question]]\nanswer = \"Paris\"\nanswer2 "
+       "= \"Lyon\"\n",
+       3, "one answer field per question"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(Compile(c.source)) << c.source << "\n" << All();
+    const Diagnostic* found = Find(false, c.message);
+    ASSERT_NE(found, nullptr) << c.message << "\n" << All();
+    EXPECT_EQ(found->line, c.line) << c.message;
+    EXPECT_NE(FormatDiagnostic(*found).find(":" + std::to_string(c.line) + ": warning: "), std::string::npos);
+  }
+}
+
+TEST_F(QuizSourceTest, RefusesTheNinetySeventhQuestion) {
+  std::string source = "title = \"Q\"\nkind = \"text\"\n";
+  for (int i = 0; i < 97; ++i) {
+    source += "[[question]]\nanswer = \"Paris\"\n";
+  }
+  EXPECT_FALSE(Compile(source));
+  const Diagnostic* found = Find(true, "at most 96 questions");
+  ASSERT_NE(found, nullptr) << All();
+  EXPECT_EQ(found->line, 3 + 2 * 96);
+  source.resize(source.size() - std::string("[[question]]\nanswer = \"Paris\"\n").size());
+  EXPECT_TRUE(Compile(source)) << All();
+}
+
+TEST_F(QuizSourceTest, ConvertsTextsToWindows1252) {
+  ASSERT_TRUE(Compile("title = \"Été – 5 €\"\nkind = \"text\"\n[[question]]\nanswer = \"Cœur\"\n")) << All();
+  EXPECT_EQ(quiz_.quiz.title, "\xC9t\xE9 \x96 5 \x80");
+  EXPECT_EQ(quiz_.quiz.questions[0].answer1,
+            "C\x9C"
+            "ur");
+}
+
+TEST(Text1252, RoundTripsEveryByte) {
+  std::string all;
+  for (int i = 1; i < 256; ++i) {
+    all.push_back(static_cast<char>(i));
+  }
+  const Utf8To1252Result back = Utf8To1252(Cp1252ToUtf8(all));
+  ASSERT_TRUE(back.ok);
+  EXPECT_EQ(back.bytes, all);
+}
+
+TEST(Text1252, RefusesWhatItCannotHold) {
+  EXPECT_EQ(Utf8To1252("\xE2\x82\xAC").bytes, "\x80");  // euro sign
+  const Utf8To1252Result emoji = Utf8To1252("a\xF0\x9F\x98\x80");
+  EXPECT_FALSE(emoji.ok);
+  EXPECT_EQ(emoji.badCodePoint, 0x1F600u);
+  for (const char* bad : {"\xC3", "\xC0\x80", "\xED\xA0\x80", "\xFF"}) {
+    EXPECT_TRUE(Utf8To1252(bad).badUtf8) << bad;
+  }
+}
+
+}  // namespace

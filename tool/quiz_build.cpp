@@ -1,0 +1,305 @@
+// The quiz executable is the player template with the quiz added as
+// resources: "PATCH" 104 (the quiz text) and 105 (the score codes), both
+// block-coded; "IMG" 400 + q for question pictures (JPEG, GIF, BMP) or clips;
+// "IMG" 10400 + q for answer pictures with the two halves of every byte
+// exchanged, as the picture loader expects above id 10000; and PNG pictures
+// as raw-data resources under the same ids, stored plain, since the player's
+// PNG branch reads them as they are. The link and the footer go into the
+// 70-byte stored block in the player's data, found by the marker before it.
+#include "tool/quiz_build.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+#include "content/quiz_loader.h"
+#include "media/clip_format.h"
+#include "resources/resource_ids.h"
+#include "tool/pe_image.h"
+#include "tool/picture_check.h"
+#include "tool/text_1252.h"
+
+namespace {
+
+const ResourceName kPatchType = ResourceName::Text(QUIZ_RESOURCE_TYPE);
+const ResourceName kPictureType = ResourceName::Text(PICTURE_RESOURCE_TYPE);
+const ResourceName kRcDataType = ResourceName::Id(kResourceTypeRcData);
+constexpr int kMaxQuestionId = 96;
+
+constexpr uint32_t kDiscardableSection = 0x02000000;  // IMAGE_SCN_MEM_DISCARDABLE
+constexpr uint32_t kWritableSection = 0x80000000;     // IMAGE_SCN_MEM_WRITE
+
+uint32_t SectionData(const PeSection& section) {
+  return section.virtualSize != 0 ? section.virtualSize : section.rawSize;
+}
+
+uint8_t SwapNibbles(uint8_t byte) {
+  return static_cast<uint8_t>(byte << 4 | byte >> 4);
+}
+
+bool IsQuizMediaId(uint16_t id) {
+  return (id > QUESTION_MEDIA_BASE && id <= QUESTION_MEDIA_BASE + kMaxQuestionId) ||
+         (id > ANSWER_PICTURE_BASE && id <= ANSWER_PICTURE_BASE + kMaxQuestionId);
+}
+
+const char* const kKinds[] = {"text", "picture", "audio", "video"};
+const char* const kReveals[] = {"none", "picture", "comment", "comment-and-picture", "all-comments"};
+
+}  // namespace
+
+bool FindStoredBlock(const PeImage& image, size_t* offset) {
+  const std::vector<uint8_t>& bytes = image.bytes;
+  const uint8_t* marker = reinterpret_cast<const uint8_t*>(kStoredBlockMarker);
+  constexpr size_t kRecordSize = kStoredBlockMarkerSize + kStoredBlockSize;
+  size_t found = 0;
+  size_t count = 0;
+  for (const PeSection& section : image.sections) {
+    // The record is writable initialised data; the marker constant itself
+    // (read-only data) and debug information may spell the marker too.
+    if ((section.characteristics & kDiscardableSection) != 0 ||
+        (section.characteristics & kWritableSection) == 0 || section.rawSize < kRecordSize) {
+      continue;
+    }
+    const size_t start = section.rawPointer;
+    const size_t end =
+        std::min<size_t>(bytes.size(), start + std::min(section.rawSize, SectionData(section)));
+    for (size_t i = start; i + kRecordSize <= end; ++i) {
+      if (bytes[i] == marker[0] && std::memcmp(bytes.data() + i, marker, kStoredBlockMarkerSize) == 0) {
+        found = i + kStoredBlockMarkerSize;
+        ++count;
+      }
+    }
+  }
+  *offset = found;
+  return count == 1;
+}
+
+bool FindStoredBlock(const std::vector<uint8_t>& executable, size_t* offset) {
+  PeImage image;
+  return ParsePeImage(executable, &image) == PeError::None && FindStoredBlock(image, offset);
+}
+
+bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const CompiledQuiz& quiz,
+                         std::vector<uint8_t>* executable, std::string* message,
+                         const BuildProgress& progress) {
+  PeImage image;
+  PeError error = ParsePeImage(playerTemplate, &image);
+  std::vector<ResourceEntry> resources;
+  if (error == PeError::None) {
+    error = ReadResources(image, &resources);
+  }
+  if (error != PeError::None) {
+    *message = std::string("the player template is unusable: ") + ToString(error);
+    return false;
+  }
+  size_t storedOffset = 0;
+  if (!FindStoredBlock(image, &storedOffset)) {
+    *message = "the player template carries no stored block (or more than one)";
+    return false;
+  }
+
+  std::vector<uint8_t> stored;
+  std::vector<uint8_t> quizBlock;
+  std::vector<uint8_t> codesBlock;
+  if (!EncodeText(FormatStoredBlock(quiz.storedBlock), &stored) || stored.size() > kStoredBlockSize ||
+      !EncodeText(FormatQuizText(quiz.quiz), &quizBlock) ||
+      !EncodeText(FormatScoreCodes(quiz.scoreCodes), &codesBlock)) {
+    *message = "the quiz texts cannot be encoded";
+    return false;
+  }
+  stored.resize(kStoredBlockSize, 0);
+  std::memcpy(image.bytes.data() + storedOffset, stored.data(), kStoredBlockSize);
+
+  // A template that already carries a quiz loses it first.
+  resources.erase(
+      std::remove_if(resources.begin(), resources.end(),
+                     [](const ResourceEntry& entry) {
+                       return entry.type == kPatchType || entry.type == kPictureType ||
+                              (entry.type == kRcDataType && entry.name.isId && IsQuizMediaId(entry.name.id));
+                     }),
+      resources.end());
+  PutResourceEntry(&resources, kPatchType, ResourceName::Id(IDR_QUIZ_TEXT), quizBlock);
+  PutResourceEntry(&resources, kPatchType, ResourceName::Id(IDR_SCORE_CODES), codesBlock);
+  size_t index = 0;
+  for (const MediaResource& media : quiz.media) {
+    ++index;
+    if (progress) {
+      progress(index, quiz.media.size(), media.path);
+    }
+    std::vector<uint8_t> bytes = media.bytes;
+    if (media.swapNibbles) {
+      for (uint8_t& byte : bytes) {
+        byte = SwapNibbles(byte);
+      }
+    }
+    PutResourceEntry(&resources, media.rcData ? kRcDataType : kPictureType, ResourceName::Id(media.id),
+                     std::move(bytes));
+  }
+
+  error = WriteResources(&image, resources);
+  if (error != PeError::None) {
+    *message = std::string("the quiz executable cannot be written: ") + ToString(error);
+    return false;
+  }
+  // Never hand out an executable that the loader would refuse.
+  const std::vector<std::string> problems = CheckPeStructure(image.bytes);
+  if (!problems.empty()) {
+    *message = "the quiz executable came out inconsistent: " + problems.front();
+    return false;
+  }
+  *executable = std::move(image.bytes);
+  return true;
+}
+
+bool UnpackQuizExecutable(const std::vector<uint8_t>& executable, UnpackedQuiz* unpacked,
+                          std::string* message) {
+  *unpacked = UnpackedQuiz();
+  PeImage image;
+  PeError error = ParsePeImage(executable, &image);
+  std::vector<ResourceEntry> resources;
+  if (error == PeError::None) {
+    error = ReadResources(image, &resources);
+  }
+  if (error != PeError::None) {
+    *message = ToString(error);
+    return false;
+  }
+  size_t storedOffset = 0;
+  std::string plain;
+  if (!FindStoredBlock(image, &storedOffset)) {
+    *message = "no stored block: not a quiz player";
+    return false;
+  }
+  if (!DecodeText(image.bytes.data() + storedOffset, kStoredBlockSize, &plain) ||
+      ParseStoredBlock(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(),
+                       &unpacked->quiz.storedBlock) != GrammarResult::Ok) {
+    *message = "the stored block (link and footer) does not decode";
+    return false;
+  }
+  const ResourceEntry* quizEntry = FindResourceEntry(resources, kPatchType, ResourceName::Id(IDR_QUIZ_TEXT));
+  if (!quizEntry) {
+    *message = "no quiz inside: the executable has no \"PATCH\" 104 resource";
+    return false;
+  }
+  if (!DecodeText(quizEntry->data.data(), quizEntry->data.size(), &plain) ||
+      ParseQuizText(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), &unpacked->quiz.quiz) !=
+          GrammarResult::Ok) {
+    *message = "the quiz resource (\"PATCH\" 104) does not decode";
+    return false;
+  }
+  const int count = static_cast<int>(unpacked->quiz.quiz.questions.size());
+  const ResourceEntry* codesEntry =
+      FindResourceEntry(resources, kPatchType, ResourceName::Id(IDR_SCORE_CODES));
+  if (!codesEntry || !DecodeText(codesEntry->data.data(), codesEntry->data.size(), &plain) ||
+      ParseScoreCodes(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), count,
+                      &unpacked->quiz.scoreCodes) != GrammarResult::Ok) {
+    *message = "the score codes (\"PATCH\" 105) do not decode";
+    return false;
+  }
+  for (int q = 1; q <= count && q <= kMaxQuestionId; ++q) {
+    for (int answer = 0; answer < 2; ++answer) {
+      const uint16_t id = static_cast<uint16_t>((answer ? ANSWER_PICTURE_BASE : QUESTION_MEDIA_BASE) + q);
+      UnpackedMedia media;
+      media.id = id;
+      media.question = q;
+      media.answerPicture = answer == 1;
+      if (const ResourceEntry* entry = FindResourceEntry(resources, kPictureType, ResourceName::Id(id))) {
+        media.bytes = entry->data;
+        if (media.answerPicture) {
+          for (uint8_t& byte : media.bytes) {
+            byte = SwapNibbles(byte);
+          }
+        }
+      } else if (const ResourceEntry* png = FindResourceEntry(resources, kRcDataType, ResourceName::Id(id))) {
+        media.bytes = png->data;
+      } else {
+        continue;
+      }
+      const PictureFormat format = DetectPictureFormat(media.bytes);
+      if (format != PictureFormat::Unknown) {
+        media.extension = PictureExtension(format);
+      } else {
+        std::string clip = ClipExtension(media.bytes.data(), media.bytes.size());
+        for (char& c : clip) {
+          c = static_cast<char>(c - 'A' + 'a');
+        }
+        media.extension = clip == "xxx" ? "bin" : clip;
+      }
+      unpacked->media.push_back(std::move(media));
+    }
+  }
+  return true;
+}
+
+std::string MediaFileName(const UnpackedMedia& media) {
+  char name[32];
+  std::snprintf(name, sizeof name, "%s%02d.%s", media.answerPicture ? "answer" : "question", media.question,
+                media.extension.c_str());
+  return name;
+}
+
+std::string TomlQuote(const std::string& utf8) {
+  std::string out = "\"";
+  for (char c : utf8) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20 || byte == 0x7F) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04X", byte);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string FormatQuizSource(const UnpackedQuiz& unpacked) {
+  const QuizText& quiz = unpacked.quiz.quiz;
+  const int kind = quiz.mediaByte >= 1 && quiz.mediaByte <= 4 ? quiz.mediaByte - 1 : 0;
+  const int reveal = quiz.revealMode <= 4 ? quiz.revealMode : 0;
+  auto text = [](const std::string& cp1252) { return TomlQuote(Cp1252ToUtf8(cp1252)); };
+  std::ostringstream out;
+  out << "# Unpacked from a quiz executable; `trivo build` makes it again.\n";
+  out << "title = " << text(quiz.title) << "\n";
+  out << "creator = " << text(quiz.creator) << "\n";
+  out << "explanation = " << text(quiz.explanation) << "\n";
+  out << "answer_label1 = " << text(quiz.answerLabel1) << "\n";
+  out << "answer_label2 = " << text(quiz.answerLabel2) << "\n";
+  out << "kind = \"" << kKinds[kind] << "\"\n";
+  out << "answers_per_question = " << static_cast<int>(quiz.answersPerQuestion == 2 ? 2 : 1) << "\n";
+  out << "reveal = \"" << kReveals[reveal] << "\"\n";
+  char colour[8];
+  std::snprintf(colour, sizeof colour, "#%02X%02X%02X", quiz.red, quiz.green, quiz.blue);
+  out << "background = \"" << colour << "\"\n";
+  out << "link = " << text(unpacked.quiz.storedBlock.linkText) << "\n";
+  out << "footer = " << text(unpacked.quiz.storedBlock.footerText) << "\n";
+  out << "codes = [\n";
+  for (const std::string& code : unpacked.quiz.scoreCodes) {
+    out << "  " << text(code) << ",\n";
+  }
+  out << "]\n";
+  for (size_t i = 0; i < quiz.questions.size(); ++i) {
+    const QuestionText& question = quiz.questions[i];
+    out << "\n[[question]]\n";
+    out << "text = " << text(question.questionText) << "\n";
+    out << "answer = " << text(question.answer1) << "\n";
+    if (quiz.answersPerQuestion == 2) {
+      out << "answer2 = " << text(question.answer2) << "\n";
+    }
+    if (reveal >= 2) {
+      out << "comment = " << text(question.comment) << "\n";
+    }
+    for (const UnpackedMedia& media : unpacked.media) {
+      if (media.question != static_cast<int>(i + 1)) {
+        continue;
+      }
+      const char* key = media.answerPicture ? "answer_picture" : (kind == 1 ? "picture" : "clip");
+      out << key << " = " << TomlQuote(MediaFileName(media)) << "\n";
+    }
+  }
+  return out.str();
+}

@@ -1,0 +1,548 @@
+// Quiz sources. A source is a TOML file (UTF-8):
+//
+//   title = "Capitales"          kind = "text" | "picture" | "audio" | "video"
+//   answers_per_question = 1     reveal = "none" | "picture" | "comment" |
+//   background = "#5A5F96"                "comment-and-picture" | "all-comments"
+//   codes = ["un", "deux"]       (one per score from 1 to the question count)
+//   [[question]]
+//   text = "..."  answer = "..."  answer2 = "..."  comment = "..."
+//   picture = "q1.jpg" | clip = "q1.mp3"  answer_picture = "a1.png"
+//
+// Every problem is reported with the line of the key (or table) it concerns.
+// Checks follow what the player can hold: texts go into 259-character
+// Windows-1252 buffers and the grammar's fields end at '|', the link and the
+// footer share a 70-byte coded block, and pictures must be ones the player
+// can show. Warnings point at what the player would do that the author may
+// not expect.
+#include "tool/quiz_source.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+
+#include <toml++/toml.h>
+
+#include "content/block_decoder.h"
+#include "media/clip_format.h"
+#include "tool/picture_check.h"
+#include "tool/text_1252.h"
+
+namespace {
+
+constexpr uint32_t kPictureBox = 260;
+constexpr uint32_t kLargePictureSide = 3 * kPictureBox;
+constexpr int kStoredBlockBytes = 70;
+
+const char* const kKinds[] = {"text", "picture", "audio", "video"};
+const char* const kReveals[] = {"none", "picture", "comment", "comment-and-picture", "all-comments"};
+const std::set<std::string> kTopKeys = {"title",
+                                        "creator",
+                                        "explanation",
+                                        "answer_label1",
+                                        "answer_label2",
+                                        "kind",
+                                        "answers_per_question",
+                                        "reveal",
+                                        "background",
+                                        "link",
+                                        "footer",
+                                        "codes",
+                                        "question"};
+const std::set<std::string> kQuestionKeys = {"text",    "answer", "answer2",       "comment",
+                                             "picture", "clip",   "answer_picture"};
+
+struct Checker {
+  std::string path;
+  std::filesystem::path folder;
+  std::vector<Diagnostic>* diagnostics;
+  bool failed = false;
+
+  void Error(int line, const std::string& message) {
+    diagnostics->push_back({path, line, true, message});
+    failed = true;
+  }
+  void Warn(int line, const std::string& message) { diagnostics->push_back({path, line, false, message}); }
+
+  static int LineOf(const toml::node* node) { return node ? static_cast<int>(node->source().begin.line) : 1; }
+
+  // A string value, or "" when absent; an error when of another type.
+  bool GetString(const toml::table& table, const char* key, int tableLine, std::string* value, int* line) {
+    const toml::node* node = table.get(key);
+    *line = node ? LineOf(node) : tableLine;
+    value->clear();
+    if (!node) {
+      return false;
+    }
+    if (!node->is_string()) {
+      Error(*line, std::string("'") + key + "' must be a text in quotes");
+      return false;
+    }
+    *value = *node->value<std::string>();
+    return true;
+  }
+
+  // Converts a text field to Windows-1252 and checks what the player's
+  // buffers and grammar allow.
+  std::string Text(const std::string& utf8, const std::string& what, int line, size_t capacity,
+                   bool fieldDelimited) {
+    for (char c : utf8) {
+      if (c == '\r' || c == '\n') {
+        Error(line, what + " holds a line break; the player keeps every text on one line");
+        return std::string();
+      }
+      if (fieldDelimited && c == '|') {
+        Error(line, what + " holds '|', which the quiz uses to separate its fields");
+        return std::string();
+      }
+      if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F) {
+        Error(line,
+              what + " holds the control character " + DescribeCodePoint(static_cast<unsigned char>(c)));
+        return std::string();
+      }
+    }
+    // U+0080..U+009F, the C1 controls, are C2 80..C2 9F in UTF-8.
+    for (size_t i = 0; i + 1 < utf8.size(); ++i) {
+      const unsigned char next = static_cast<unsigned char>(utf8[i + 1]);
+      if (static_cast<unsigned char>(utf8[i]) == 0xC2 && next >= 0x80 && next < 0xA0) {
+        Error(line, what + " holds the control character " + DescribeCodePoint(next));
+        return std::string();
+      }
+    }
+    const Utf8To1252Result converted = Utf8To1252(utf8);
+    if (!converted.ok) {
+      Error(line, what + " holds the character " + DescribeCodePoint(converted.badCodePoint) +
+                      ", which Windows-1252 cannot hold");
+      return std::string();
+    }
+    if (converted.bytes.size() > capacity) {
+      Error(line, what + " is " + std::to_string(converted.bytes.size()) +
+                      " characters long; the player holds " + std::to_string(capacity));
+      return std::string();
+    }
+    return converted.bytes;
+  }
+
+  bool ReadFile(const std::string& relative, int line, const std::string& what, MediaResource* media) {
+    std::filesystem::path file(relative);
+    if (file.is_relative()) {
+      file = folder / file;
+    }
+    media->path = file.string();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+      Error(line, what + " file not found: " + file.string());
+      return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    media->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) {
+      Error(line, what + " file cannot be read: " + file.string());
+      return false;
+    }
+    if (media->bytes.empty()) {
+      Error(line, what + " file is empty: " + file.string());
+      return false;
+    }
+    return true;
+  }
+
+  void Picture(const std::string& relative, int line, const std::string& what, uint16_t id, bool swap,
+               CompiledQuiz* quiz) {
+    MediaResource media;
+    media.id = id;
+    if (!ReadFile(relative, line, what, &media)) {
+      return;
+    }
+    const PictureFormat format = DetectPictureFormat(media.bytes);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    if (format == PictureFormat::Unknown) {
+      Error(line, what + " " + media.path + " is not a JPEG, GIF, BMP or PNG picture");
+      return;
+    }
+    if (format == PictureFormat::Png) {
+      const PngCheck check = CheckPng(media.bytes);
+      if (!check.ok) {
+        std::ostringstream text;
+        text << what << " " << media.path << " is a PNG the player cannot decode (error 0x" << std::hex
+             << check.errorCode << ")";
+        Error(line, text.str());
+        return;
+      }
+      if (check.hasTransparency) {
+        Warn(line,
+             what + " " + media.path +
+                 " has transparent areas; the player drops transparency and shows the colour underneath");
+      }
+      width = check.width;
+      height = check.height;
+      media.rcData = true;
+    } else {
+      media.swapNibbles = swap;
+      if (!ReadPictureSize(media.bytes, &width, &height)) {
+        Error(line, what + " " + media.path + " is a broken picture: its size cannot be read");
+        return;
+      }
+    }
+    if (width > kLargePictureSide || height > kLargePictureSide) {
+      Warn(line, what + " " + media.path + " is " + std::to_string(width) + " x " + std::to_string(height) +
+                     ", much larger than the 260 x 260 box the player shows it in; a smaller file would do");
+    }
+    quiz->media.push_back(std::move(media));
+  }
+
+  void Clip(const std::string& relative, int line, uint16_t id, CompiledQuiz* quiz) {
+    MediaResource media;
+    media.id = id;
+    if (!ReadFile(relative, line, "clip", &media)) {
+      return;
+    }
+    if (std::string(ClipExtension(media.bytes.data(), media.bytes.size())) == "XXX") {
+      Warn(line,
+           "clip " + media.path +
+               " is not recognised from its first bytes (MP3 with an ID3 tag, WMV, AVI, WAV or MPEG); the "
+               "player writes it with the extension XXX and may not play it");
+    }
+    quiz->media.push_back(std::move(media));
+  }
+
+  void Answer(const std::string& answer, const std::string& what, int line) {
+    if (answer.empty()) {
+      Error(line, what + " is empty; an empty answer can never be right");
+      return;
+    }
+    if (answer.front() == ' ' || answer.back() == ' ') {
+      Warn(line,
+           what + " starts or ends with a space; the player trims typed answers, so it can never be matched");
+    }
+    if (answer.size() <= 3) {
+      Warn(line, what + " has 3 characters or fewer; the player gives no hints for such answers");
+    }
+  }
+};
+
+template <size_t N>
+int IndexOf(const char* const (&names)[N], const std::string& value) {
+  for (size_t i = 0; i < N; ++i) {
+    if (value == names[i]) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::string FormatDiagnostic(const Diagnostic& diagnostic) {
+  return diagnostic.file + ":" + std::to_string(diagnostic.line) + ": " +
+         (diagnostic.isError ? "" : "warning: ") + diagnostic.message;
+}
+
+bool EncodeText(const std::string& plain, std::vector<uint8_t>* coded) {
+  uint8_t* output = nullptr;
+  uint32_t length = 0;
+  const int32_t status = EncodeBlock(reinterpret_cast<const uint8_t*>(plain.data()),
+                                     static_cast<uint32_t>(plain.size()), &output, &length);
+  if (status != BlockOk || output == nullptr || length == 0) {
+    if (output != nullptr) {
+      FreeBlock(output);
+    }
+    return false;
+  }
+  coded->assign(output, output + (length - 1));
+  FreeBlock(output);
+  return true;
+}
+
+bool DecodeText(const uint8_t* coded, size_t size, std::string* plain) {
+  uint8_t* output = nullptr;
+  uint32_t length = 0;
+  if (size > 0xFFFFFFFFu) {
+    return false;
+  }
+  const int32_t status = DecodeBlock(coded, static_cast<uint32_t>(size), &output, &length);
+  const bool ok = status == BlockOk && output != nullptr && length >= 2;
+  if (ok) {
+    plain->assign(reinterpret_cast<const char*>(output), length - 2);
+  }
+  if (output != nullptr) {
+    FreeBlock(output);
+  }
+  return ok;
+}
+
+bool CompileQuizSource(const std::string& path, const std::string& tomlText, CompiledQuiz* quiz,
+                       std::vector<Diagnostic>* diagnostics) {
+  *quiz = CompiledQuiz();
+  Checker check;
+  check.path = path;
+  check.folder = std::filesystem::path(path).parent_path();
+  check.diagnostics = diagnostics;
+
+  toml::table root;
+  try {
+    root = toml::parse(tomlText, path);
+  } catch (const toml::parse_error& error) {
+    check.Error(static_cast<int>(error.source().begin.line), std::string(error.description()));
+    return false;
+  }
+
+  for (auto&& [key, value] : root) {
+    if (kTopKeys.count(std::string(key.str())) == 0) {
+      check.Error(Checker::LineOf(&value), "unknown key '" + std::string(key.str()) + "'");
+    }
+  }
+
+  std::string text;
+  int line = 1;
+  // Header texts.
+  struct HeaderField {
+    const char* key;
+    std::string* target;
+    bool required;
+  } headers[] = {
+      {"title", &quiz->quiz.title, true},
+      {"creator", &quiz->quiz.creator, false},
+      {"explanation", &quiz->quiz.explanation, false},
+      {"answer_label1", &quiz->quiz.answerLabel1, false},
+      {"answer_label2", &quiz->quiz.answerLabel2, false},
+  };
+  for (HeaderField& field : headers) {
+    if (check.GetString(root, field.key, 1, &text, &line)) {
+      *field.target = check.Text(text, field.key, line, kMaxTextLength, true);
+    } else if (field.required && !root.get(field.key)) {
+      check.Error(1, std::string("'") + field.key + "' is missing");
+    }
+  }
+
+  int kind = -1;
+  if (check.GetString(root, "kind", 1, &text, &line)) {
+    kind = IndexOf(kKinds, text);
+    if (kind < 0) {
+      check.Error(line, "kind must be one of text, picture, audio, video (not '" + text + "')");
+    }
+  } else if (!root.get("kind")) {
+    check.Error(1, "'kind' is missing (text, picture, audio or video)");
+  }
+  quiz->quiz.mediaByte = static_cast<uint8_t>(kind < 0 ? 1 : kind + 1);
+  quiz->quiz.leadByte = kQuizLeadByte;
+
+  int answers = 1;
+  int answersLine = 1;
+  if (const toml::node* node = root.get("answers_per_question")) {
+    answersLine = Checker::LineOf(node);
+    const std::optional<int64_t> value = node->value_exact<int64_t>();
+    if (!value || (*value != 1 && *value != 2)) {
+      check.Error(Checker::LineOf(node), "answers_per_question must be 1 or 2");
+    } else {
+      answers = static_cast<int>(*value);
+    }
+  }
+  quiz->quiz.answersPerQuestion = static_cast<uint8_t>(answers);
+
+  int reveal = 0;
+  int revealLine = 1;
+  if (check.GetString(root, "reveal", 1, &text, &revealLine)) {
+    reveal = IndexOf(kReveals, text);
+    if (reveal < 0) {
+      check.Error(revealLine,
+                  "reveal must be one of none, picture, comment, comment-and-picture, all-comments (not '" +
+                      text + "')");
+      reveal = 0;
+    }
+  }
+  quiz->quiz.revealMode = static_cast<uint8_t>(reveal);
+
+  // The document's own background until the author chooses one.
+  quiz->quiz.red = 90;
+  quiz->quiz.green = 95;
+  quiz->quiz.blue = 150;
+  if (check.GetString(root, "background", 1, &text, &line)) {
+    bool valid = text.size() == 7 && text[0] == '#';
+    for (size_t i = 1; valid && i < 7; ++i) {
+      valid = HexDigit(text[i]) >= 0;
+    }
+    if (!valid) {
+      check.Error(line, "background must be a colour written #RRGGBB (not '" + text + "')");
+    } else {
+      quiz->quiz.red = static_cast<uint8_t>(HexDigit(text[1]) * 16 + HexDigit(text[2]));
+      quiz->quiz.green = static_cast<uint8_t>(HexDigit(text[3]) * 16 + HexDigit(text[4]));
+      quiz->quiz.blue = static_cast<uint8_t>(HexDigit(text[5]) * 16 + HexDigit(text[6]));
+    }
+  }
+
+  int linkLine = 1;
+  if (check.GetString(root, "link", 1, &text, &linkLine)) {
+    quiz->storedBlock.linkText = check.Text(text, "link", linkLine, kMaxLinkLength, true);
+  }
+  int footerLine = 1;
+  if (check.GetString(root, "footer", 1, &text, &footerLine)) {
+    quiz->storedBlock.footerText = check.Text(text, "footer", footerLine, kMaxFooterLength, true);
+  }
+
+  // Questions.
+  const toml::node* questionsNode = root.get("question");
+  const toml::array* questions = questionsNode ? questionsNode->as_array() : nullptr;
+  if (questionsNode && (!questions || !questions->is_array_of_tables())) {
+    check.Error(Checker::LineOf(questionsNode), "questions are written as [[question]] tables");
+    questions = nullptr;
+  }
+  if (!questions || questions->empty()) {
+    check.Error(questionsNode ? Checker::LineOf(questionsNode) : 1, "the quiz has no [[question]]");
+  }
+  const bool mediaQuiz = kind == 2 || kind == 3;
+  int questionNumber = 0;
+  if (questions) {
+    for (const toml::node& node : *questions) {
+      ++questionNumber;
+      const toml::table& table = *node.as_table();
+      const int tableLine = Checker::LineOf(&node);
+      if (questionNumber > kMaxQuizQuestions) {
+        check.Error(tableLine,
+                    "question " + std::to_string(questionNumber) + ": a quiz holds at most 96 questions");
+        break;
+      }
+      const std::string label = "question " + std::to_string(questionNumber);
+      for (auto&& [key, value] : table) {
+        if (kQuestionKeys.count(std::string(key.str())) == 0) {
+          check.Error(Checker::LineOf(&value), label + ": unknown key '" + std::string(key.str()) + "'");
+        }
+      }
+      QuestionText question;
+      if (check.GetString(table, "text", tableLine, &text, &line)) {
+        question.questionText = check.Text(text, label + " text", line, kMaxTextLength, true);
+      }
+      if (check.GetString(table, "answer", tableLine, &text, &line)) {
+        question.answer1 = check.Text(text, label + " answer", line, kMaxTextLength, true);
+        check.Answer(question.answer1, label + " answer", line);
+      } else if (!table.get("answer")) {
+        check.Error(tableLine, label + ": 'answer' is missing");
+      }
+      const bool hasAnswer2 = check.GetString(table, "answer2", tableLine, &text, &line);
+      if (answers == 2) {
+        if (hasAnswer2) {
+          question.answer2 = check.Text(text, label + " answer2", line, kMaxTextLength, true);
+          check.Answer(question.answer2, label + " answer2", line);
+        } else if (!table.get("answer2")) {
+          check.Error(tableLine, label + ": 'answer2' is missing (the quiz has two answers per question)");
+        }
+      } else if (hasAnswer2) {
+        check.Error(line, label + ": 'answer2' given, but the quiz has one answer per question");
+      }
+      if (check.GetString(table, "comment", tableLine, &text, &line)) {
+        question.comment = check.Text(text, label + " comment", line, kMaxTextLength, true);
+        if (reveal < 2) {
+          check.Warn(line, label + ": the comment is never shown with reveal = \"" + kReveals[reveal] + "\"");
+        }
+      }
+      const uint16_t mediaId = static_cast<uint16_t>(400 + questionNumber);
+      const uint16_t answerId = static_cast<uint16_t>(10400 + questionNumber);
+      if (check.GetString(table, "picture", tableLine, &text, &line)) {
+        if (kind != 1) {
+          check.Error(line, label + ": only a picture quiz shows pictures");
+        } else {
+          check.Picture(text, line, label + " picture", mediaId, false, quiz);
+        }
+      } else if (kind == 1) {
+        check.Warn(tableLine, label + ": no picture; the player shows an empty frame");
+      }
+      if (check.GetString(table, "clip", tableLine, &text, &line)) {
+        if (!mediaQuiz) {
+          check.Error(line, label + ": only an audio or video quiz plays clips");
+        } else {
+          check.Clip(text, line, mediaId, quiz);
+        }
+      } else if (mediaQuiz) {
+        check.Warn(tableLine, label + ": no clip; its play button does nothing");
+      }
+      if (check.GetString(table, "answer_picture", tableLine, &text, &line)) {
+        if (kind != 1) {
+          check.Error(line, label + ": only a picture quiz shows answer pictures");
+        } else {
+          if (reveal != 1 && reveal != 3) {
+            check.Warn(line, label + ": the answer picture is never shown with reveal = \"" +
+                                 std::string(kReveals[reveal]) + "\"");
+          }
+          check.Picture(text, line, label + " answer picture", answerId, true, quiz);
+        }
+      }
+      quiz->quiz.questions.push_back(std::move(question));
+    }
+  }
+  const size_t count = quiz->quiz.questions.size();
+
+  if (kind == 0 && answers == 2) {
+    check.Warn(answersLine,
+               "a text quiz shows one answer field per question; the second answers are never asked");
+  }
+  if (kind == 0 && reveal >= 2) {
+    check.Warn(revealLine, "a text quiz has no room for comments; they are never shown");
+  }
+
+  // Score codes: one per score from 1 to the number of questions.
+  if (const toml::node* node = root.get("codes")) {
+    const toml::array* codes = node->as_array();
+    const int codesLine = Checker::LineOf(node);
+    if (!codes) {
+      check.Error(codesLine,
+                  "codes must be a list of texts, one per score from 1 to the number of questions");
+    } else {
+      int index = 0;
+      for (const toml::node& code : *codes) {
+        ++index;
+        if (!code.is_string()) {
+          check.Error(Checker::LineOf(&code), "code " + std::to_string(index) + " must be a text in quotes");
+          continue;
+        }
+        quiz->scoreCodes.push_back(check.Text(*code.value<std::string>(),
+                                              "code for score " + std::to_string(index),
+                                              Checker::LineOf(&code), kMaxTextLength, false));
+      }
+      if (codes->size() != count && count > 0) {
+        check.Error(codesLine, "codes holds " + std::to_string(codes->size()) + " codes for " +
+                                   std::to_string(count) + " questions; give one per score from 1 to " +
+                                   std::to_string(count));
+      }
+    }
+  } else {
+    quiz->scoreCodes.assign(count, std::string());
+  }
+
+  if (check.failed) {
+    return false;
+  }
+
+  // The coded sizes, which only the block coder can tell.
+  std::vector<uint8_t> coded;
+  const std::string stored = FormatStoredBlock(quiz->storedBlock);
+  if (!EncodeText(stored, &coded)) {
+    check.Error(linkLine, "the link and the footer cannot be encoded");
+  } else if (coded.size() > static_cast<size_t>(kStoredBlockBytes)) {
+    check.Error(linkLine, "the link and the footer take " + std::to_string(coded.size()) +
+                              " bytes once encoded; the player keeps them in 70: shorten them");
+  }
+  const std::string quizText = FormatQuizText(quiz->quiz);
+  if (quizText.size() > kMaxPlainBlock || !EncodeText(quizText, &coded) || coded.size() > kMaxCodedBlock) {
+    check.Error(1, "the questions take too much room once encoded; shorten the texts or split the quiz");
+  }
+  const std::string codesText = FormatScoreCodes(quiz->scoreCodes);
+  if (codesText.size() > kMaxPlainBlock || !EncodeText(codesText, &coded) || coded.size() > kMaxCodedBlock) {
+    check.Error(1, "the score codes take too much room once encoded; shorten them");
+  }
+  return !check.failed;
+}

@@ -1,0 +1,57 @@
+// The quiz source: a TOML file an author writes, checked and turned into the
+// texts and media a player executable carries.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "content/quiz_grammar.h"
+
+struct Diagnostic {
+  std::string file;
+  int line = 0;
+  bool isError = true;
+  std::string message;
+};
+
+// "FILE:LINE: message" or "FILE:LINE: warning: message".
+std::string FormatDiagnostic(const Diagnostic& diagnostic);
+
+struct MediaResource {
+  uint16_t id = 0;      // 400 + q or 10400 + q
+  bool rcData = false;  // PNG: raw data instead of "IMG"
+  bool swapNibbles = false;
+  std::string path;
+  std::vector<uint8_t> bytes;  // the file's bytes, as read
+};
+
+// Everything a player executable needs, already in Windows-1252.
+struct CompiledQuiz {
+  StoredBlockText storedBlock;
+  QuizText quiz;
+  std::vector<std::string> scoreCodes;
+  std::vector<MediaResource> media;
+};
+
+constexpr int kMaxQuizQuestions = 96;
+constexpr size_t kMaxTextLength = 259;  // characters of a text buffer
+constexpr size_t kMaxLinkLength = 24;
+constexpr size_t kMaxFooterLength = 42;
+constexpr uint8_t kQuizLeadByte = 1;
+
+// Parses and checks the source (its text given, so tests need no file);
+// media paths are taken relative to the folder of `path` and read from disk.
+// False when any error was found; warnings never fail.
+bool CompileQuizSource(const std::string& path, const std::string& tomlText, CompiledQuiz* quiz,
+                       std::vector<Diagnostic>* diagnostics);
+
+// Encodes plain bytes with the block coder; false when the coder fails.
+bool EncodeText(const std::string& plain, std::vector<uint8_t>* coded);
+// Decodes a coded block; false when the decoder reports a failure.
+bool DecodeText(const uint8_t* coded, size_t size, std::string* plain);
+
+// The block limits of the player: the stored block is 70 bytes, the
+// decoder's input buffer 32,768 bytes and its output buffer 120,000.
+constexpr size_t kMaxCodedBlock = 32768;
+constexpr size_t kMaxPlainBlock = 119000;
