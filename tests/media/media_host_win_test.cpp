@@ -291,6 +291,28 @@ TEST_F(MediaHostTest, ShutdownRemovesTheClipOfAPlayingPlayer) {
   EXPECT_TRUE(ClipFilesLeft().empty());
 }
 
+// A clip file still held open when the next play deletes it stays behind at
+// first; the shutdown, once the players are gone, deletes it after all.
+TEST_F(MediaHostTest, AFileHeldOpenDuringPlayIsDeletedAtShutdown) {
+  UseQuiz(MediaAudio, 6);
+  MediaHostStart();
+  BuildPlayers();
+  PlayClip(3);
+  PumpMessages();
+  // Stands for a player that keeps its file open without delete sharing.
+  HANDLE holder = CreateFileA("trivo403.MP3", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  PlayClip(5);
+  PumpMessages();
+  EXPECT_TRUE(FileExists("trivo403.MP3")) << "deletion refused while the file is open";
+  StopCurrentClip();
+  DeleteCurrentClipFile();
+  CloseHandle(holder);
+  MediaHostStop(mainWindow_);
+  EXPECT_TRUE(ClipFilesLeft().empty());
+}
+
 TEST_F(MediaHostTest, VideoPlayerShowsInsideItsHostAndAudioHostIsEmpty) {
   UseQuiz(MediaVideo, 4);
   MediaHostStart();
