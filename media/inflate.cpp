@@ -153,7 +153,8 @@ inline int DecodeSymbol(BitReader* in, const HuffmanTable* table) {
   uint32_t code = 0;
   for (int length = 1; length <= table->maxLength; length++) {
     code = code * 2 + ReadBit(in);
-    if (table->count[length] != 0 && code < table->limit[length]) {
+    // An empty length has limit 0, which no code is below.
+    if (code < table->limit[length]) {
       return table->symbols[table->start[length] + (table->limit[length] - 1 - code)];
     }
   }

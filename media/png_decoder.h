@@ -79,27 +79,47 @@ struct PngBitmapInfo {
 // PngFormat: colour type << 24 | bit depth << 16 | 1 << 8 | converter id.
 constexpr uint32_t kPngDefaultFormat = 0xFFFFFFFFu;
 
+// The process heap on Windows, malloc elsewhere.
 void* PngAlloc(size_t size);
 void PngFree(void* block);
 
+// Every operation returns 1 on success, or 0 with a PngError in lastError.
+
 int PngInit(PngImage* image);
 // Attaches PNG bytes held in memory and parses them (the portable twin of
-// PngLoadResource; the bytes must outlive the record).
+// PngLoadResource; the bytes must outlive the record). Stage 0 -> 1.
 int PngLoadMemory(PngImage* image, const uint8_t* bytes, uint32_t size);
+// Walks the chunks of image->data: IHDR first, PLTE and IDAT remembered.
+// Images above 2^26 pixels or 65535 pixels on a side are refused (0x2001).
 int PngParse(PngImage* image);
+// Reads the chunk header at image->cursor; 0 (no code) when the chunk does not
+// fit in the data.
 int PngReadChunk(PngImage* image, ChunkInfo* chunk);
+// Bytes of the inflated, still filtered rows (all Adam7 passes); 0 for a
+// header the decoder cannot size.
 uint32_t PngRawSize(const PngImage* image);
+// Inflates the IDAT data into image->pixels. Stage 1 -> 2.
 int PngDecode(PngImage* image);
+// The DIB header and colour table of the default format, and that format.
 int PngFillBitmapInfo(const PngImage* image, PngBitmapInfo* info, uint32_t* defaultFormat);
 // Bits per pixel of the DIB rows a format produces, 0 for an invalid format.
 uint32_t PngOutputBits(uint32_t format);
+// Writes the decoded image as top-down DIB rows into destination, which must
+// hold stride x height bytes, stride = ceil(width x PngOutputBits / 8) rounded
+// up to a multiple of 4. Row padding is left as it was. A format that is not
+// valid for the image's colour type and depth fails with 0x2002.
 int PngConvert(PngImage* image, uint8_t* destination, uint32_t format);
+// Frees what the record owns and zeroes it, from any stage.
 int PngCleanup(PngImage* image);
 
 const char* ToString(PngError error);
 
 #ifdef _WIN32
 #include <windows.h>
+// Attaches the RT_RCDATA resource `resourceId` of `module` and parses it.
 int PngLoadResource(PngImage* image, HINSTANCE module, int resourceId);
+// A bitmap of the decoded image owned by the caller, or null with lastError
+// set. Target kind 0: a top-down DIB section; otherwise a device-dependent
+// bitmap made with CreateDIBitmap. Format: a PngFormat or kPngDefaultFormat.
 HBITMAP PngCreateBitmap(PngImage* image, HWND window, uint32_t format, int targetKind);
 #endif
