@@ -17,6 +17,7 @@ constexpr int kPalette2 = 403;
 constexpr int kGrey4Interlaced = 404;
 constexpr int kBadColourType = 405;
 constexpr int kNotPng = 406;
+constexpr int kBadFilter = 407;
 constexpr int kMissing = 499;
 
 HINSTANCE Module() {
@@ -185,6 +186,15 @@ TEST(PngBitmap, ResourceAndStageErrors) {
   DeleteObject(second);
   PngCleanup(&image);
   EXPECT_EQ(image.stage, 0u);
+}
+
+TEST(PngBitmap, FailedConversionLeavesNoBitmap) {
+  for (int targetKind : {0, 1}) {
+    Decoded d;
+    ASSERT_TRUE(d.Load(kBadFilter));
+    EXPECT_EQ(PngCreateBitmap(&d.image, nullptr, kPngDefaultFormat, targetKind), nullptr);
+    EXPECT_EQ(d.image.lastError, PngErrorBadData);
+  }
 }
 
 TEST(PngBitmap, HeapBlocksComeFromTheProcessHeap) {
