@@ -68,25 +68,31 @@ struct DecodedBlock {
   DecodedBlock& operator=(const DecodedBlock&) = delete;
 };
 
-// The bytes of one "PATCH" resource of this program, copied out so that the
-// resource can be released at once. Missing or unloadable: empty.
-std::vector<uint8_t> ReadPatchResource(int id) {
+// One "PATCH" resource of this program, copied out so that the resource can
+// be released at once. `size` is what the resource table announces (0 when
+// the resource is missing); `bytes` stays empty if it cannot be loaded.
+struct PatchResource {
+  DWORD size = 0;
   std::vector<uint8_t> bytes;
+};
+
+PatchResource ReadPatchResource(int id) {
+  PatchResource resource;
   HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), QUIZ_RESOURCE_TYPE);
   if (found == nullptr) {
-    return bytes;
+    return resource;
   }
-  DWORD size = SizeofResource(nullptr, found);
-  HGLOBAL loaded = size != 0 ? LoadResource(nullptr, found) : nullptr;
+  resource.size = SizeofResource(nullptr, found);
+  HGLOBAL loaded = resource.size != 0 ? LoadResource(nullptr, found) : nullptr;
   if (loaded != nullptr) {
     const void* data = LockResource(loaded);
     if (data != nullptr) {
       const auto* begin = static_cast<const uint8_t*>(data);
-      bytes.assign(begin, begin + size);
+      resource.bytes.assign(begin, begin + resource.size);
     }
     FreeResource(loaded);
   }
-  return bytes;
+  return resource;
 }
 
 // The loader makes the background brush of the colour it has just set;
@@ -120,8 +126,8 @@ void LoadQuiz(QuizDocument& doc) {
     return;
   }
 
-  std::vector<uint8_t> quizResource = ReadPatchResource(IDR_QUIZ_TEXT);
-  if (quizResource.empty()) {
+  PatchResource quizResource = ReadPatchResource(IDR_QUIZ_TEXT);
+  if (quizResource.size == 0) {
     Tell(kQuizMissing);
     ApplyBuiltInTestQuiz(doc);
     ReplaceBackgroundBrush(doc);
@@ -129,7 +135,8 @@ void LoadQuiz(QuizDocument& doc) {
   }
   QuizText quiz;
   {
-    DecodedBlock plain(quizResource.data(), quizResource.size());
+    // A resource that is announced but cannot be loaded decodes as empty.
+    DecodedBlock plain(quizResource.bytes.data(), quizResource.bytes.size());
     if (!plain.ok || ParseQuizText(plain.bytes, plain.size, &quiz) != GrammarResult::Ok) {
       Tell(kQuizFailed);
       doc.questionCount = 0;
@@ -140,8 +147,8 @@ void LoadQuiz(QuizDocument& doc) {
   ReplaceBackgroundBrush(doc);
 
   // A missing codes resource is an empty block, which the decoder refuses.
-  std::vector<uint8_t> codesResource = ReadPatchResource(IDR_SCORE_CODES);
-  DecodedBlock plain(codesResource.data(), codesResource.size());
+  PatchResource codesResource = ReadPatchResource(IDR_SCORE_CODES);
+  DecodedBlock plain(codesResource.bytes.data(), codesResource.bytes.size());
   std::vector<std::string> codes;
   if (!plain.ok || ParseScoreCodes(plain.bytes, plain.size, doc.questionCount, &codes) != GrammarResult::Ok) {
     Tell(kCodesFailed);
