@@ -201,7 +201,8 @@ BOOL CALLBACK AdoptStrayVideoWindow(HWND window, LPARAM hostParam) {
   SetParent(window, host);
   RECT area;
   GetClientRect(host, &area);
-  SetWindowPos(window, HWND_TOP, 0, 0, area.right, area.bottom, SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  SetWindowPos(window, HWND_TOP, 0, 0, area.right, area.bottom,
+               SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   return TRUE;
 }
 
