@@ -169,24 +169,25 @@ struct Output {
 
 // The body of a Huffman block up to its end-of-block symbol. A null distance
 // table means the fixed code: distance codes are plain 5-bit Huffman codes.
-bool InflateCodes(BitReader* in, Output* out, const HuffmanTable* litLen, const HuffmanTable* distance) {
+InflateResult InflateCodes(BitReader* in, Output* out, const HuffmanTable* litLen,
+                           const HuffmanTable* distance) {
   for (;;) {
     int symbol = DecodeSymbol(in, litLen);
     if (symbol < 0) {
-      return false;
+      return InflateBadData;
     }
     if (symbol < kEndOfBlock) {
       if (out->position >= out->size) {
-        return false;
+        return InflateOutputFull;
       }
       out->begin[out->position++] = uint8_t(symbol);
       continue;
     }
     if (symbol == kEndOfBlock) {
-      return true;
+      return InflateOk;
     }
     if (symbol > kMaxLengthSymbol) {
-      return false;
+      return InflateBadData;
     }
     int index = symbol - 257;
     uint32_t length = kLengthBase[index];
@@ -203,14 +204,17 @@ bool InflateCodes(BitReader* in, Output* out, const HuffmanTable* litLen, const 
       code = DecodeSymbol(in, distance);
     }
     if (code < 0 || code > kMaxDistanceCode) {
-      return false;
+      return InflateBadData;
     }
     uint32_t dist = kDistanceBase[code];
     if (code >= 4) {
       dist += ReadBits(in, (code - 2) / 2);
     }
-    if (dist > out->position || length > out->size - out->position) {
-      return false;
+    if (dist > out->position) {
+      return InflateBadData;
+    }
+    if (length > out->size - out->position) {
+      return InflateOutputFull;
     }
     // Byte by byte, so that an overlapping copy repeats what it just wrote.
     uint8_t* to = out->begin + out->position;
@@ -222,17 +226,20 @@ bool InflateCodes(BitReader* in, Output* out, const HuffmanTable* litLen, const 
   }
 }
 
-bool InflateStored(BitReader* in, Output* out) {
+InflateResult InflateStored(BitReader* in, Output* out) {
   DropPartialByte(in);
   uint32_t len = ReadBits(in, 16);
   uint32_t nlen = ReadBits(in, 16);
-  if ((len ^ 0xFFFF) != nlen || len > out->size - out->position) {
-    return false;
+  if ((len ^ 0xFFFF) != nlen) {
+    return InflateBadData;
+  }
+  if (len > out->size - out->position) {
+    return InflateOutputFull;
   }
   for (uint32_t i = 0; i < len; i++) {
     out->begin[out->position++] = IdatReaderNext(&in->input);
   }
-  return true;
+  return InflateOk;
 }
 
 void CountLengths(const uint8_t* lengths, int n, uint16_t* counts) {
@@ -243,7 +250,7 @@ void CountLengths(const uint8_t* lengths, int n, uint16_t* counts) {
   counts[0] = 0;
 }
 
-bool InflateFixed(BitReader* in, Output* out) {
+InflateResult InflateFixed(BitReader* in, Output* out) {
   uint8_t lengths[kMaxLitLenSymbols];
   std::memset(lengths, 8, 144);
   std::memset(lengths + 144, 9, 112);
@@ -252,12 +259,12 @@ bool InflateFixed(BitReader* in, Output* out) {
   uint16_t counts[kMaxCodeBits + 1] = {0, 0, 0, 0, 0, 0, 0, 24, 152, 112};
   HuffmanTable litLen;
   if (!BuildHuffmanTable(&litLen, lengths, counts, kMaxLitLenSymbols, kFixedLitLenBits)) {
-    return false;
+    return InflateBadData;
   }
   return InflateCodes(in, out, &litLen, nullptr);
 }
 
-bool InflateDynamic(BitReader* in, Output* out) {
+InflateResult InflateDynamic(BitReader* in, Output* out) {
   uint32_t header = ReadBits(in, 14);
   int hlit = int(header & 0x1F) + 257;
   int hdist = int((header >> 5) & 0x1F) + 1;
@@ -272,7 +279,7 @@ bool InflateDynamic(BitReader* in, Output* out) {
   CountLengths(lengths, kCodeLengthSymbols, counts);
   HuffmanTable codeLengths;
   if (!BuildHuffmanTable(&codeLengths, lengths, counts, kCodeLengthSymbols, kCodeLengthBits)) {
-    return false;
+    return InflateBadData;
   }
 
   // Literal/length and distance lengths form one run, so a repeat may cross
@@ -282,7 +289,7 @@ bool InflateDynamic(BitReader* in, Output* out) {
   while (filled < total) {
     int symbol = DecodeSymbol(in, &codeLengths);
     if (symbol < 0) {
-      return false;
+      return InflateBadData;
     }
     if (symbol < 16) {
       lengths[filled++] = uint8_t(symbol);
@@ -292,7 +299,7 @@ bool InflateDynamic(BitReader* in, Output* out) {
     int repeat;
     if (symbol == 16) {
       if (filled == 0) {
-        return false;
+        return InflateBadData;
       }
       value = lengths[filled - 1];
       repeat = 3 + int(ReadBits(in, 2));
@@ -302,7 +309,7 @@ bool InflateDynamic(BitReader* in, Output* out) {
       repeat = 11 + int(ReadBits(in, 7));
     }
     if (repeat > total - filled) {
-      return false;
+      return InflateBadData;
     }
     std::memset(lengths + filled, value, size_t(repeat));
     filled += repeat;
@@ -312,47 +319,47 @@ bool InflateDynamic(BitReader* in, Output* out) {
   HuffmanTable distance;
   CountLengths(lengths, hlit, counts);
   if (!BuildHuffmanTable(&litLen, lengths, counts, hlit, kMaxCodeBits)) {
-    return false;
+    return InflateBadData;
   }
   CountLengths(lengths + hlit, hdist, counts);
   if (!BuildHuffmanTable(&distance, lengths + hlit, counts, hdist, kMaxCodeBits)) {
-    return false;
+    return InflateBadData;
   }
   return InflateCodes(in, out, &litLen, &distance);
 }
 
-bool InflateStream(BitReader* in, Output* out) {
+InflateResult InflateStream(BitReader* in, Output* out) {
   uint32_t header = ReadBits(in, 16);  // CMF in the low byte, FLG above
   uint32_t method = header & 0x0F;
   uint32_t window = (header >> 4) & 0x0F;
   uint32_t flags = header >> 8;
   if (method != kDeflateMethod || window > kMaxWindowField || (flags & kPresetDictionary) != 0) {
-    return false;
+    return InflateBadData;
   }
   bool last = false;
   while (!last) {
     last = ReadBit(in) != 0;
     uint32_t type = ReadBits(in, 2);
-    bool ok;
+    InflateResult result;
     if (type == kBlockStored) {
-      ok = InflateStored(in, out);
+      result = InflateStored(in, out);
     } else if (type == kBlockFixed) {
-      ok = InflateFixed(in, out);
+      result = InflateFixed(in, out);
     } else if (type == kBlockDynamic) {
-      ok = InflateDynamic(in, out);
+      result = InflateDynamic(in, out);
     } else {
-      ok = false;
+      result = InflateBadData;
     }
     // Zero bytes handed out after the chain ended are padding, not data.
-    if (!ok || in->input.overrun != 0 || in->input.broken) {
-      return false;
+    if (result != InflateOk || in->input.overrun != 0 || in->input.broken) {
+      return result != InflateOk ? result : InflateInputEnded;
     }
   }
   // Adler-32 trailer: read, never compared; a missing trailer is harmless.
   DropPartialByte(in);
   ReadBits(in, 16);
   ReadBits(in, 16);
-  return !in->input.broken;
+  return InflateOk;
 }
 
 }  // namespace
@@ -430,22 +437,47 @@ bool BuildHuffmanTable(HuffmanTable* table, const uint8_t* lengths, const uint16
 }
 
 int Inflate(PngImage* image) {
+  return InflateWithResult(image) == InflateOk ? 1 : 0;
+}
+
+InflateResult InflateWithResult(PngImage* image) {
   image->lastError = PngErrorBadData;
   if (image->pixels == nullptr && image->pixelsSize != 0) {
-    return 0;
+    return InflateOutputFull;
   }
   BitReader in;
   IdatReaderStart(&in.input, image);
   in.bits = 0;
   in.bitCount = 0;
   Output out{image->pixels, image->pixelsSize, 0};
-  if (!InflateStream(&in, &out)) {
-    return 0;
+  InflateResult result = InflateStream(&in, &out);
+  // Whatever went wrong once the chain had ended or broken, that is the cause.
+  if (in.input.broken) {
+    return InflateBrokenChunk;
+  }
+  if (result != InflateOk) {
+    return in.input.overrun != 0 ? InflateInputEnded : result;
   }
   // A stream that stops short leaves defined (zero) bytes behind it.
   if (out.position < out.size) {
     std::memset(out.begin + out.position, 0, out.size - out.position);
   }
   image->lastError = PngErrorNone;
-  return 1;
+  return InflateOk;
+}
+
+const char* ToString(InflateResult result) {
+  switch (result) {
+    case InflateOk:
+      return "ok";
+    case InflateInputEnded:
+      return "input ended";
+    case InflateOutputFull:
+      return "output full";
+    case InflateBadData:
+      return "bad data";
+    case InflateBrokenChunk:
+      return "IDAT chunk runs past the data";
+  }
+  return "unknown";
 }

@@ -46,8 +46,21 @@ uint8_t IdatReaderNext(IdatReader* reader);
 bool BuildHuffmanTable(HuffmanTable* table, const uint8_t* lengths, const uint16_t* counts, int symbolCount,
                        int maxLength);
 
+// Why an inflate stopped. Inflate reports every failure alike (0x2000); the
+// reason is kept for tests and diagnostics.
+enum InflateResult : int {
+  InflateOk = 0,
+  InflateInputEnded = 1,   // the stream needs bytes after the IDAT chain has ended
+  InflateOutputFull = 2,   // more output than pixelsSize
+  InflateBadData = 3,      // header, block type, LEN/NLEN, code, distance or repeat broken
+  InflateBrokenChunk = 4,  // an IDAT chunk runs past the end of the PNG bytes
+};
+
 // Inflates the IDAT chain at image->firstIdat into image->pixels
 // (image->pixelsSize bytes). 1 on success with lastError 0; 0 with lastError
 // 0x2000 on any broken stream. Bytes of pixels the stream does not reach are
 // set to 0.
 int Inflate(PngImage* image);
+// The same, telling why it failed.
+InflateResult InflateWithResult(PngImage* image);
+const char* ToString(InflateResult result);

@@ -79,6 +79,7 @@ void AddIdat(Bytes* png, const uint8_t* data, size_t size, const char* type = "I
 
 struct Result {
   int ok;
+  InflateResult reason;
   uint32_t error;
   Bytes out;
 };
@@ -108,7 +109,8 @@ Result InflateChunks(const Bytes& stream, size_t outSize, const std::vector<size
   image.pixels = out.data();
   image.pixelsSize = uint32_t(outSize);
   Result r;
-  r.ok = Inflate(&image);
+  r.reason = InflateWithResult(&image);
+  r.ok = r.reason == InflateOk ? 1 : 0;
   r.error = image.lastError;
   for (size_t i = outSize; i < out.size(); i++) {
     EXPECT_EQ(out[i], 0xA5) << "written past pixelsSize";
@@ -287,7 +289,7 @@ TEST(Inflate, DynamicBlockRepeatCrossesIntoDistanceLengths) {
   EXPECT_EQ(r.ok, 1);
   EXPECT_EQ(r.out, Text("ABABA"));
   // With two distance lengths the same repeat runs past HLIT + HDIST.
-  EXPECT_EQ(InflateChunks(DynamicRepeatAcrossBoundary(2).bytes, 5).ok, 0);
+  EXPECT_EQ(InflateChunks(DynamicRepeatAcrossBoundary(2).bytes, 5).reason, InflateBadData);
 }
 
 TEST(Inflate, SplitIdatDecodesTheSame) {
@@ -337,6 +339,7 @@ TEST(Inflate, EachBrokenStreamFails) {
     const char* what;
     Bytes stream;
     size_t outSize;
+    InflateResult reason;
   };
   std::vector<Case> cases;
   {
@@ -344,9 +347,9 @@ TEST(Inflate, EachBrokenStreamFails) {
     w.Bits(1, 1);  // BFINAL
     w.Bits(3, 2);  // BTYPE 3: reserved
     Trailer(&w);
-    cases.push_back({"block type 3", w.bytes, 4});
+    cases.push_back({"block type 3", w.bytes, 4, InflateBadData});
   }
-  cases.push_back({"stored block past the buffer", StoredStream(Text("abcd")), 3});
+  cases.push_back({"stored block past the buffer", StoredStream(Text("abcd")), 3, InflateOutputFull});
   {
     BitWriter w = Stream();
     w.Bits(1, 1);
@@ -355,7 +358,7 @@ TEST(Inflate, EachBrokenStreamFails) {
     FixedSymbol(&w, 'y');  // the second does not
     FixedSymbol(&w, 256);
     Trailer(&w);
-    cases.push_back({"literal past the buffer", w.bytes, 1});
+    cases.push_back({"literal past the buffer", w.bytes, 1, InflateOutputFull});
   }
   {
     BitWriter w = Stream();
@@ -366,7 +369,7 @@ TEST(Inflate, EachBrokenStreamFails) {
     w.Code(0, 5);          // distance 1
     FixedSymbol(&w, 256);
     Trailer(&w);
-    cases.push_back({"copy past the buffer", w.bytes, 3});
+    cases.push_back({"copy past the buffer", w.bytes, 3, InflateOutputFull});
   }
   {
     BitWriter w = Stream();
@@ -377,7 +380,7 @@ TEST(Inflate, EachBrokenStreamFails) {
     w.Code(1, 5);          // distance 2, only one byte written
     FixedSymbol(&w, 256);
     Trailer(&w);
-    cases.push_back({"distance before the start", w.bytes, 8});
+    cases.push_back({"distance before the start", w.bytes, 8, InflateBadData});
   }
   for (int symbol : {286, 287}) {
     BitWriter w = Stream();
@@ -387,7 +390,7 @@ TEST(Inflate, EachBrokenStreamFails) {
     w.Code(0, 5);
     FixedSymbol(&w, 256);
     Trailer(&w);
-    cases.push_back({"length symbol 286/287", w.bytes, 8});
+    cases.push_back({"length symbol 286/287", w.bytes, 8, InflateBadData});
   }
   for (int code : {30, 31}) {
     BitWriter w = Stream();
@@ -398,7 +401,7 @@ TEST(Inflate, EachBrokenStreamFails) {
     w.Code(code, 5);  // distance code with no distance
     FixedSymbol(&w, 256);
     Trailer(&w);
-    cases.push_back({"distance code 30/31", w.bytes, 8});
+    cases.push_back({"distance code 30/31", w.bytes, 8, InflateBadData});
   }
   {
     BitWriter w = Stream();
@@ -407,14 +410,14 @@ TEST(Inflate, EachBrokenStreamFails) {
     w.Bits(0, 5);  // HLIT 257
     w.Bits(0, 5);  // HDIST 1
     w.Bits(0, 4);  // HCLEN 4: symbols 16 17 18 0
-    w.Bits(1, 3);  // 16: 1 bit (code 0)
+    w.Bits(1, 3);  // 16: 1 bit (code 1)
     w.Bits(0, 3);  // 17: none
     w.Bits(0, 3);  // 18: none
-    w.Bits(1, 3);  // 0: 1 bit (code 1)
-    w.Code(0, 1);  // 16 as the very first length
+    w.Bits(1, 3);  // 0: 1 bit (code 0)
+    w.Code(1, 1);  // 16 (code 1; 0 has code 0) as the very first length
     w.Bits(0, 2);
     Trailer(&w);
-    cases.push_back({"repeat 16 first", w.bytes, 8});
+    cases.push_back({"repeat 16 first", w.bytes, 8, InflateBadData});
   }
   {
     BitWriter w = Stream();
@@ -429,7 +432,7 @@ TEST(Inflate, EachBrokenStreamFails) {
     w.Bits(0, 3);  // 0: none
     w.Code(3, 2);  // a bit sequence that matches no code
     Trailer(&w);
-    cases.push_back({"code matching nothing", w.bytes, 8});
+    cases.push_back({"code matching nothing", w.bytes, 8, InflateBadData});
   }
   {
     BitWriter w = Stream();
@@ -443,14 +446,14 @@ TEST(Inflate, EachBrokenStreamFails) {
     w.Bits(1, 3);  // 18: 1 bit: three codes of one bit, oversubscribed
     w.Bits(0, 3);
     Trailer(&w);
-    cases.push_back({"oversubscribed code", w.bytes, 8});
+    cases.push_back({"oversubscribed code", w.bytes, 8, InflateBadData});
   }
   {
     BitWriter w = Stream();
     w.Bits(1, 1);
     w.Bits(1, 2);
     FixedSymbol(&w, 'x');  // stream ends here, no end of block
-    cases.push_back({"truncated inside a block", w.bytes, 8});
+    cases.push_back({"truncated inside a block", w.bytes, 8, InflateInputEnded});
   }
   {
     BitWriter w = Stream();
@@ -458,11 +461,12 @@ TEST(Inflate, EachBrokenStreamFails) {
     w.Bits(1, 2);
     FixedSymbol(&w, 'x');
     FixedSymbol(&w, 256);
-    cases.push_back({"final block missing", w.bytes, 8});
+    cases.push_back({"final block missing", w.bytes, 8, InflateInputEnded});
   }
   for (const Case& c : cases) {
     Result r = InflateChunks(c.stream, c.outSize);
     EXPECT_EQ(r.ok, 0) << c.what;
+    EXPECT_EQ(r.reason, c.reason) << c.what << ": " << ToString(r.reason);
     EXPECT_EQ(r.error, uint32_t(PngErrorBadData)) << c.what;
   }
 }
@@ -481,7 +485,7 @@ TEST(Inflate, IdatChainRules) {
   image.data = split.data();
   image.dataSize = uint32_t(split.size());
   image.firstIdat = split.data();
-  EXPECT_EQ(Inflate(&image), 0);
+  EXPECT_EQ(InflateWithResult(&image), InflateInputEnded);
   // An IDAT whose length runs past the end of the PNG bytes.
   Bytes chain;
   AddIdat(&chain, stream.data(), 10);
@@ -490,7 +494,7 @@ TEST(Inflate, IdatChainRules) {
   image.data = chain.data();
   image.dataSize = uint32_t(chain.size());
   image.firstIdat = chain.data();
-  EXPECT_EQ(Inflate(&image), 0);
+  EXPECT_EQ(InflateWithResult(&image), InflateBrokenChunk);
   EXPECT_EQ(image.lastError, uint32_t(PngErrorBadData));
   // The fourth letter of the type may be lower case; not the first.
   Bytes lower;
@@ -500,10 +504,10 @@ TEST(Inflate, IdatChainRules) {
   image.firstIdat = lower.data();
   EXPECT_EQ(Inflate(&image), 1);
   lower[4] = 'i';
-  EXPECT_EQ(Inflate(&image), 0);
+  EXPECT_EQ(InflateWithResult(&image), InflateInputEnded);
   // No IDAT at all.
   image.firstIdat = nullptr;
-  EXPECT_EQ(Inflate(&image), 0);
+  EXPECT_EQ(InflateWithResult(&image), InflateInputEnded);
 }
 
 TEST(Inflate, IdatReaderReadsAcrossChunksThenZeros) {
