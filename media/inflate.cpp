@@ -113,14 +113,14 @@ uint8_t IdatReaderRefill(IdatReader* reader) {
 // Bit reader over the IDAT chain: bits leave each byte from the least
 // significant end (RFC 1951 3.1.1).
 struct BitReader {
-  IdatReader input;
+  IdatReader* input;
   uint32_t bits;  // unread bits of the current byte, next one lowest
   int bitCount;   // how many
 };
 
 inline uint32_t ReadBit(BitReader* in) {
   if (in->bitCount == 0) {
-    in->bits = IdatReaderNext(&in->input);
+    in->bits = IdatReaderNext(in->input);
     in->bitCount = 8;
   }
   uint32_t bit = in->bits & 1;
@@ -134,7 +134,7 @@ inline uint32_t ReadBits(BitReader* in, int n) {
   uint32_t value = in->bits;
   int have = in->bitCount;
   while (have < n) {
-    value |= uint32_t(IdatReaderNext(&in->input)) << have;
+    value |= uint32_t(IdatReaderNext(in->input)) << have;
     have += 8;
   }
   in->bits = value >> n;
@@ -169,8 +169,8 @@ struct Output {
 
 // The body of a Huffman block up to its end-of-block symbol. A null distance
 // table means the fixed code: distance codes are plain 5-bit Huffman codes.
-InflateResult InflateCodes(BitReader* in, Output* out, const HuffmanTable* litLen,
-                           const HuffmanTable* distance) {
+inline InflateResult DecodeBlockBody(BitReader* in, Output* out, const HuffmanTable* litLen,
+                                     const HuffmanTable* distance) {
   for (;;) {
     int symbol = DecodeSymbol(in, litLen);
     if (symbol < 0) {
@@ -226,6 +226,19 @@ InflateResult InflateCodes(BitReader* in, Output* out, const HuffmanTable* litLe
   }
 }
 
+// Runs the block body on local copies of the bit reader and output state:
+// they stay in registers, since the byte stores into the output could
+// otherwise alias them.
+InflateResult InflateCodes(BitReader* in, Output* out, const HuffmanTable* litLen,
+                           const HuffmanTable* distance) {
+  BitReader reader = *in;
+  Output output = *out;
+  InflateResult result = DecodeBlockBody(&reader, &output, litLen, distance);
+  *in = reader;
+  *out = output;
+  return result;
+}
+
 InflateResult InflateStored(BitReader* in, Output* out) {
   DropPartialByte(in);
   uint32_t len = ReadBits(in, 16);
@@ -237,7 +250,7 @@ InflateResult InflateStored(BitReader* in, Output* out) {
     return InflateOutputFull;
   }
   for (uint32_t i = 0; i < len; i++) {
-    out->begin[out->position++] = IdatReaderNext(&in->input);
+    out->begin[out->position++] = IdatReaderNext(in->input);
   }
   return InflateOk;
 }
@@ -351,7 +364,7 @@ InflateResult InflateStream(BitReader* in, Output* out) {
       result = InflateBadData;
     }
     // Zero bytes handed out after the chain ended are padding, not data.
-    if (result != InflateOk || in->input.overrun != 0 || in->input.broken) {
+    if (result != InflateOk || in->input->overrun != 0 || in->input->broken) {
       return result != InflateOk ? result : InflateInputEnded;
     }
   }
@@ -445,18 +458,17 @@ InflateResult InflateWithResult(PngImage* image) {
   if (image->pixels == nullptr && image->pixelsSize != 0) {
     return InflateOutputFull;
   }
-  BitReader in;
-  IdatReaderStart(&in.input, image);
-  in.bits = 0;
-  in.bitCount = 0;
+  IdatReader reader;
+  IdatReaderStart(&reader, image);
+  BitReader in{&reader, 0, 0};
   Output out{image->pixels, image->pixelsSize, 0};
   InflateResult result = InflateStream(&in, &out);
   // Whatever went wrong once the chain had ended or broken, that is the cause.
-  if (in.input.broken) {
+  if (reader.broken) {
     return InflateBrokenChunk;
   }
   if (result != InflateOk) {
-    return in.input.overrun != 0 ? InflateInputEnded : result;
+    return reader.overrun != 0 ? InflateInputEnded : result;
   }
   // A stream that stops short leaves defined (zero) bytes behind it.
   if (out.position < out.size) {
