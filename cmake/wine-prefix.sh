@@ -12,5 +12,7 @@ flock 9
 wineboot -i >/dev/null 2>&1 || true
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+# Xvfb has no GL worth the name: draw video frames with GDI.
+wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
 wineserver -w
 touch "$prefix/.trivo-ready"

@@ -10,4 +10,9 @@ shift
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 "$here/wine-prefix.sh" "$WINEPREFIX"
+# Clips only play with an audio output; a machine without a sound card gets
+# ALSA's null device.
+if [ ! -d /dev/snd ] && [ -z "${ALSA_CONFIG_PATH:-}" ]; then
+  export ALSA_CONFIG_PATH="$here/alsa-null.conf"
+fi
 exec wine "$@"
