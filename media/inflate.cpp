@@ -19,7 +19,7 @@
 // oversubscribed code, an IDAT chunk running past the end of the PNG bytes,
 // and deflate data that needs bytes after the chain has ended (a truncated
 // stream). The Adler-32 trailer is read and not compared; a trailer cut short
-// is accepted.
+// is accepted. InflateWithResult tells which of these stopped the stream.
 #include "media/inflate.h"
 
 #include <cstring>

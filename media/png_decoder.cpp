@@ -97,7 +97,7 @@ constexpr FormatEntry kFormats[] = {
     {kColourAlpha, 16, ConvertRgba16To24, 24},
 };
 
-// Adam7 pass geometry (PNG specification, 8.2).
+// Adam7 pass geometry (PNG, ISO/IEC 15948, 8.2).
 constexpr uint32_t kPassColumnStart[7] = {0, 4, 0, 2, 0, 1, 0};
 constexpr uint32_t kPassColumnShift[7] = {3, 3, 2, 2, 1, 1, 0};
 constexpr uint32_t kPassRowStart[7] = {0, 0, 4, 0, 2, 0, 1};
@@ -198,7 +198,7 @@ inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
   return pb <= pc ? b : c;
 }
 
-// Undoes one row's filter (PNG specification, 9.2) from `raw` into `row`;
+// Undoes one row's filter (PNG, ISO/IEC 15948, 9.2) from `raw` into `row`;
 // `previous` is null on the first row of an image or pass. False for an
 // unknown filter type.
 bool Unfilter(uint8_t filter, const uint8_t* raw, uint8_t* row, const uint8_t* previous, uint32_t length,
