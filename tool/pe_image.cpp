@@ -134,6 +134,9 @@ struct TreeReader {
   uint32_t size = 0;  // bytes of the resource directory
   std::vector<ResourceEntry>* out;
   PeError error = PeError::None;
+  // Entries may share data; a tree that reads the file over and over is
+  // refused rather than followed.
+  uint64_t copiedBytes = 0;
 
   TreeReader(const PeImage& source, std::vector<ResourceEntry>* target)
       : image(source), cursor(source.bytes), out(target) {}
@@ -207,7 +210,7 @@ struct TreeReader {
     if (!InTree(offset, 16)) {
       return false;
     }
-    if (out->size() >= kMaxResourceLeaves) {
+    if (out->size() >= kMaxResourceLeaves || copiedBytes > 2 * static_cast<uint64_t>(image.bytes.size())) {
       error = PeError::TooManyResources;
       return false;
     }
@@ -223,6 +226,7 @@ struct TreeReader {
     entry.language = path->language;
     entry.codePage = cursor.U32(base + offset + 8);
     entry.data.assign(image.bytes.begin() + dataOffset, image.bytes.begin() + dataOffset + dataSize);
+    copiedBytes += dataSize;
     out->push_back(std::move(entry));
     return true;
   }

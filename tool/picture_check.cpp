@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr uint64_t kMaxPixels = 1ull << 26;  // 8192 x 8192
+
 uint32_t Be16(const std::vector<uint8_t>& b, size_t at) {
   return at + 2 <= b.size() ? static_cast<uint32_t>(b[at] << 8 | b[at + 1]) : 0;
 }
@@ -48,8 +50,17 @@ struct DecodedPng {
 
   bool Decode(const std::vector<uint8_t>& bytes) {
     if (bytes.size() > 0xFFFFFFFFu ||
-        !PngLoadMemory(&image, bytes.data(), static_cast<uint32_t>(bytes.size())) || !PngDecode(&image) ||
-        !PngFillBitmapInfo(&image, &info, &format)) {
+        !PngLoadMemory(&image, bytes.data(), static_cast<uint32_t>(bytes.size()))) {
+      errorCode = image.lastError != 0 ? image.lastError : static_cast<uint32_t>(PngErrorBadData);
+      return false;
+    }
+    // A header may announce far more pixels than its data holds; no picture
+    // of a quiz comes near this size.
+    if (static_cast<uint64_t>(image.width) * image.height > kMaxPixels) {
+      errorCode = PngErrorOutOfMemory;
+      return false;
+    }
+    if (!PngDecode(&image) || !PngFillBitmapInfo(&image, &info, &format)) {
       errorCode = image.lastError != 0 ? image.lastError : static_cast<uint32_t>(PngErrorBadData);
       return false;
     }

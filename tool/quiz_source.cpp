@@ -16,12 +16,19 @@
 // not expect.
 #include "tool/quiz_source.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <sstream>
 
+// toml++ asserts on some malformed table headers ("[" then a line end)
+// that its parser goes on to report as ordinary errors; keep the errors and
+// drop the aborts.
+#define TOML_ASSERT(expr) static_cast<void>(0)
 #include <toml++/toml.h>
 
 #include "content/block_decoder.h"
@@ -223,6 +230,134 @@ struct Checker {
   }
 };
 
+// The TOML library misjudges many characters beyond ASCII when it tests
+// them for white space (an unreachable branch in its tables), so it is given
+// the same document in ASCII only: characters in double-quoted texts become
+// \u escapes, single-quoted texts become double-quoted ones, and comments
+// lose theirs. Lines stay where they were.
+void AppendEscape(uint32_t codePoint, std::string* out) {
+  char escape[12];
+  if (codePoint < 0x10000) {
+    std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(codePoint));
+  } else {
+    std::snprintf(escape, sizeof escape, "\\U%08X", static_cast<unsigned>(codePoint));
+  }
+  *out += escape;
+}
+
+// Returns the line of a character beyond ASCII that TOML would not allow
+// (outside texts and comments, or right after a backslash), or 0. The text
+// must be valid UTF-8.
+int MakeAsciiToml(const std::string& text, std::string* out) {
+  enum class State { Normal, Comment, Basic, Literal, MultiBasic, MultiLiteral } state = State::Normal;
+  int line = 1;
+  out->clear();
+  out->reserve(text.size());
+  auto at = [&text](size_t i, const char* token) { return text.compare(i, std::strlen(token), token) == 0; };
+  size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    const bool wide = static_cast<unsigned char>(c) >= 0x80;
+    uint32_t codePoint = static_cast<unsigned char>(c);
+    size_t next = i;
+    if (!wide) {
+      next = i + 1;
+    } else if (!NextUtf8CodePoint(text, &next, &codePoint)) {
+      return line;
+    }
+    if (c == '\n') {
+      ++line;
+      if (state == State::Comment || state == State::Basic || state == State::Literal) {
+        state = State::Normal;
+      }
+      out->push_back(c);
+      i = next;
+      continue;
+    }
+    switch (state) {
+      case State::Normal:
+        if (wide) {
+          return line;
+        }
+        if (c == '#') {
+          state = State::Comment;
+          out->push_back(c);
+        } else if (at(i, "\"\"\"")) {
+          state = State::MultiBasic;
+          *out += "\"\"\"";
+          next = i + 3;
+        } else if (c == '"') {
+          state = State::Basic;
+          out->push_back(c);
+        } else if (at(i, "'''")) {
+          state = State::MultiLiteral;
+          *out += "\"\"\"";
+          next = i + 3;
+        } else if (c == '\'') {
+          state = State::Literal;
+          out->push_back('"');
+        } else {
+          out->push_back(c);
+        }
+        break;
+      case State::Comment:
+        out->push_back(wide ? '?' : c);
+        break;
+      case State::Basic:
+      case State::MultiBasic:
+        if (wide) {
+          AppendEscape(codePoint, out);
+        } else if (c == '\\') {
+          out->push_back(c);
+          if (next < text.size() && static_cast<unsigned char>(text[next]) >= 0x80) {
+            return line;
+          }
+          if (next < text.size() && text[next] != '\n') {
+            out->push_back(text[next]);
+            ++next;
+          }
+        } else if (state == State::Basic && c == '"') {
+          out->push_back(c);
+          state = State::Normal;
+        } else if (state == State::MultiBasic && at(i, "\"\"\"")) {
+          next = i + 3;
+          while (next < text.size() && text[next] == '"' && next < i + 5) {
+            ++next;  // up to two quotes before the closing ones are text
+          }
+          out->append(next - i, '"');
+          state = State::Normal;
+        } else {
+          out->push_back(c);
+        }
+        break;
+      case State::Literal:
+      case State::MultiLiteral:
+        if (state == State::Literal && c == '\'') {
+          out->push_back('"');
+          state = State::Normal;
+        } else if (state == State::MultiLiteral && at(i, "'''")) {
+          next = i + 3;
+          while (next < text.size() && text[next] == '\'' && next < i + 5) {
+            out->push_back('\'');
+            ++next;
+          }
+          *out += "\"\"\"";
+          state = State::Normal;
+        } else if (wide) {
+          AppendEscape(codePoint, out);
+        } else if (c == '\\' || c == '"') {
+          out->push_back('\\');
+          out->push_back(c);
+        } else {
+          out->push_back(c);
+        }
+        break;
+    }
+    i = next;
+  }
+  return 0;
+}
+
 template <size_t N>
 int IndexOf(const char* const (&names)[N], const std::string& value) {
   for (size_t i = 0; i < N; ++i) {
@@ -294,11 +429,41 @@ bool CompileQuizSource(const std::string& path, const std::string& tomlText, Com
   check.folder = std::filesystem::path(path).parent_path();
   check.diagnostics = diagnostics;
 
+  // TOML allows no control character but tab and line ends, and only
+  // UTF-8; refusing both here keeps such bytes away from the parser.
+  int line = 1;
+  for (size_t i = 0; i < tomlText.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(tomlText[i]);
+    if (c == '\n') {
+      ++line;
+    } else if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F) {
+      check.Error(line, "the file holds the control character " + DescribeCodePoint(c) +
+                            ", which TOML does not allow");
+      return false;
+    }
+  }
+  line = 1;
+  for (size_t pos = 0; pos < tomlText.size();) {
+    uint32_t codePoint = 0;
+    if (!NextUtf8CodePoint(tomlText, &pos, &codePoint)) {
+      check.Error(line, "the file is not valid UTF-8 (save it as UTF-8)");
+      return false;
+    }
+    line += codePoint == '\n' ? 1 : 0;
+  }
+  std::string asciiText;
+  const int outside = MakeAsciiToml(tomlText, &asciiText);
+  if (outside > 0) {
+    check.Error(outside,
+                "a character beyond ASCII stands outside quotes and comments; TOML allows it only in texts");
+    return false;
+  }
+
   toml::table root;
   try {
-    root = toml::parse(tomlText, path);
+    root = toml::parse(asciiText, path);
   } catch (const toml::parse_error& error) {
-    check.Error(static_cast<int>(error.source().begin.line), std::string(error.description()));
+    check.Error(std::max(1, static_cast<int>(error.source().begin.line)), std::string(error.description()));
     return false;
   }
 
@@ -309,7 +474,7 @@ bool CompileQuizSource(const std::string& path, const std::string& tomlText, Com
   }
 
   std::string text;
-  int line = 1;
+  line = 1;
   // Header texts.
   struct HeaderField {
     const char* key;

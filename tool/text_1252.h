@@ -2,6 +2,7 @@
 // in, to and from UTF-8 (the code of quiz sources and of the terminal).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,11 @@ struct Utf8To1252Result {
 };
 
 Utf8To1252Result Utf8To1252(const std::string& utf8);
+// Reads the code point at text[*pos] and moves past it; false on a
+// malformed, overlong or surrogate sequence.
+bool NextUtf8CodePoint(const std::string& text, size_t* pos, uint32_t* codePoint);
+// Offset of the first byte that is not part of valid UTF-8, or npos.
+size_t FindInvalidUtf8(const std::string& text);
 // Every byte has a meaning; the five unassigned ones come back as U+0081,
 // U+008D, U+008F, U+0090 and U+009D.
 std::string Cp1252ToUtf8(const std::string& bytes);

@@ -1,4 +1,33 @@
-// Not written yet.
+// Fuzzes what `trivo unpack` does with an executable it is given: parse the
+// headers, read the resource tree, find and decode the quiz; and, for images
+// that parse, rewrite the resources and check the result's structure.
 #include <cstddef>
 #include <cstdint>
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }
+#include <string>
+#include <vector>
+
+#include "tool/pe_image.h"
+#include "tool/quiz_build.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::vector<uint8_t> bytes(data, data + size);
+  UnpackedQuiz unpacked;
+  std::string message;
+  if (!UnpackQuizExecutable(bytes, &unpacked, &message) && message.empty()) {
+    __builtin_trap();  // every refusal says why
+  }
+  PeImage image;
+  std::vector<ResourceEntry> resources;
+  if (ParsePeImage(bytes, &image) == PeError::None && ReadResources(image, &resources) == PeError::None) {
+    CheckPeStructure(image.bytes);
+    if (WriteResources(&image, resources) == PeError::None) {
+      std::vector<ResourceEntry> back;
+      PeImage rewritten;
+      if (ParsePeImage(image.bytes, &rewritten) != PeError::None ||
+          ReadResources(rewritten, &back) != PeError::None || back.size() != resources.size()) {
+        __builtin_trap();  // what was written must read back
+      }
+    }
+  }
+  return 0;
+}

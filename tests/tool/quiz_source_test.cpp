@@ -114,6 +114,8 @@ TEST_F(QuizSourceTest, ReportsEveryErrorWithItsLine) {
            kQuestions,
        4, "bytes once encoded; the player keeps them in 70"},
       {std::string(kHeader), 1, "the quiz has no [[question]]"},
+      {std::string(kHeader) + "[\x13x]\n", 4, "control character U+0013, which TOML does not allow"},
+      {std::string(kHeader) + "creator = \"\xC3\"\n", 4, "not valid UTF-8"},
       {std::string(kHeader) + "question = 3\n", 4, "[[question]] tables"},
       {std::string(kHeader) + "[[question]]\ntext = \"a\"\n[[question]]\nanswer = \"Seine\"\n", 4,
        "'answer' is missing"},
@@ -224,6 +226,32 @@ TEST_F(QuizSourceTest, ConvertsTextsToWindows1252) {
   EXPECT_EQ(quiz_.quiz.questions[0].answer1,
             "C\x9C"
             "ur");
+}
+
+TEST_F(QuizSourceTest, ReadsAccentsInEveryKindOfTomlText) {
+  // Basic, literal and multi-line texts, escapes and comments beside them.
+  const char source[] =
+      "# Quiz d'\xC3\xA9t\xC3\xA9\n"
+      "title = 'L\xC3\xA9o \"\\ \xE2\x82\xAC'  # \xC2\xAB commentaire \xC2\xBB\n"
+      "creator = \"\\u00C9mile \xC3\xA9\\\"\"\n"
+      "explanation = '''\xC3\xA0 la ligne'''\n"
+      "answer_label1 = \"\"\"\xC3\xA7"
+      "a \"\"\"\"\n"
+      "kind = \"text\"\n"
+      "[[question]]\nanswer = \"Ch\xC3\xA2teau\"\n";
+  ASSERT_TRUE(Compile(source)) << All();
+  EXPECT_EQ(quiz_.quiz.title, "L\xE9o \"\\ \x80");
+  EXPECT_EQ(quiz_.quiz.creator, "\xC9mile \xE9\"");
+  EXPECT_EQ(quiz_.quiz.explanation, "\xE0 la ligne");
+  EXPECT_EQ(quiz_.quiz.answerLabel1,
+            "\xE7"
+            "a \"");
+  EXPECT_EQ(quiz_.quiz.questions[0].answer1, "Ch\xE2teau");
+
+  EXPECT_FALSE(Compile("title = \"Q\"\nkind = \"text\" \xC3\xA9\n"));
+  const Diagnostic* outside = Find(true, "outside quotes");
+  ASSERT_NE(outside, nullptr) << All();
+  EXPECT_EQ(outside->line, 2);
 }
 
 TEST(Text1252, RoundTripsEveryByte) {
