@@ -222,7 +222,7 @@ bool UnpackQuizExecutable(const std::vector<uint8_t>& executable, UnpackedQuiz* 
       } else {
         std::string clip = ClipExtension(media.bytes.data(), media.bytes.size());
         for (char& c : clip) {
-          c = static_cast<char>(c - 'A' + 'a');
+          c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         }
         media.extension = clip == "xxx" ? "bin" : clip;
       }

@@ -164,6 +164,38 @@ TEST_F(QuizBuildTest, RoundTripsQuotesAndAccentsOfATextQuiz) {
   EXPECT_EQ(Build(Compile(FormatQuizSource(unpacked), folder_)), first);
 }
 
+TEST_F(QuizBuildTest, ClipsKeepTheirBytesAndComeBackWithTheirExtension) {
+  const std::vector<uint8_t> mp3 = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 1, 0xAA};
+  const std::vector<uint8_t> wav = {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'};
+  WriteBinaryFile(folder_ / "un.mp3", mp3);
+  WriteBinaryFile(folder_ / "deux.wav", wav);
+  const char source[] =
+      "title = \"Sons\"\nkind = \"audio\"\nreveal = \"comment\"\n"
+      "[[question]]\nanswer = \"Piano\"\nclip = \"un.mp3\"\ncomment = \"Do\"\n"
+      "[[question]]\nanswer = \"Violon\"\nclip = \"deux.wav\"\ncomment = \"R\xC3\xA9\"\n";
+  const std::vector<uint8_t> first = Build(Compile(source, folder_));
+  const std::vector<ResourceEntry> resources = ResourcesOf(first);
+  const ResourceEntry* one = FindResourceEntry(resources, kImg, ResourceName::Id(401));
+  const ResourceEntry* two = FindResourceEntry(resources, kImg, ResourceName::Id(402));
+  ASSERT_NE(one, nullptr);
+  ASSERT_NE(two, nullptr);
+  EXPECT_EQ(one->data, mp3);
+  EXPECT_EQ(two->data, wav);
+
+  UnpackedQuiz unpacked;
+  std::string message;
+  ASSERT_TRUE(UnpackQuizExecutable(first, &unpacked, &message)) << message;
+  ASSERT_EQ(unpacked.media.size(), 2u);
+  EXPECT_EQ(MediaFileName(unpacked.media[0]), "question01.mp3");
+  EXPECT_EQ(MediaFileName(unpacked.media[1]), "question02.wav");
+  const std::filesystem::path out = MakeTempFolder("clips");
+  for (const UnpackedMedia& media : unpacked.media) {
+    WriteBinaryFile(out / MediaFileName(media), media.bytes);
+  }
+  EXPECT_EQ(Build(Compile(FormatQuizSource(unpacked), out)), first);
+  std::filesystem::remove_all(out);
+}
+
 TEST_F(QuizBuildTest, RefusesTemplatesAndExecutablesThatAreNotPlayers) {
   CompiledQuiz quiz = Compile(kPictureQuiz, folder_);
   std::vector<uint8_t> exe;
