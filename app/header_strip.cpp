@@ -118,6 +118,9 @@ INT_PTR OnHeaderSize(HWND strip) {
   PlaceControl(strip, ID_HEADER_RULE_RIGHT, w - 145, 0, 1, 50, true);
   if (HasHideBox(currentDocument))
     PlaceControl(strip, ID_HEADER_HIDE, w - 234, 0, 85, 18, true);
+  // Controls moved far from where they were (the link and "Par :" when the
+  // window is maximised) would otherwise stay unpainted at their new place.
+  RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   return 0;
 }
 
