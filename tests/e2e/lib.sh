@@ -40,6 +40,11 @@ start_quiz() {
 
 # close_quiz: Alt+F4 on the main window, then waits for the program to end.
 close_quiz() {
+  # A click on the caption makes the main window the active one again (a
+  # playing video's window may have taken that), then Alt+F4 closes it.
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove $((X + 200)) $((Y + 8)) click 1
+  sleep 0.5
   xdotool windowfocus --sync "$window" 2>/dev/null || true
   xdotool key --clearmodifiers alt+F4
   for _ in $(seq 1 60); do
@@ -50,6 +55,13 @@ close_quiz() {
     die "the player did not end after Alt+F4"
   fi
   wait "$player_pid" 2>/dev/null || true
+}
+
+# maximise: a double click on the caption, as a user would.
+maximise() {
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove $((X + 250)) $((Y + 10)) click --repeat 2 --delay 80 1
+  sleep 2
 }
 
 # answer TEXT: types TEXT into the focused answer field and releases Enter.
