@@ -78,13 +78,13 @@ void PaneTest::TearDown() {
   SetUserMessageSink(nullptr);
 }
 
-QuizDocument& PaneTest::MakeQuiz(const QuizSpec& spec) {
+QuizDocument& PaneTest::MakeQuiz(const QuizOutline& outline) {
   doc = std::make_unique<QuizDocument>();
-  doc->mediaKind = spec.kind;
-  doc->answersPerQuestion = spec.answers;
-  doc->revealMode = spec.reveal;
-  doc->questionCount = spec.questions;
-  for (int q = 1; q <= spec.questions; ++q) {
+  doc->mediaKind = outline.kind;
+  doc->answersPerQuestion = outline.answers;
+  doc->revealMode = outline.reveal;
+  doc->questionCount = outline.questions;
+  for (int q = 1; q <= outline.questions; ++q) {
     std::string first = "ANSWER" + std::to_string(q);
     std::string second = "SECOND" + std::to_string(q);
     std::string text = "question " + std::to_string(q);

@@ -11,7 +11,7 @@
 
 #include "content/quiz_document.h"
 
-struct QuizSpec {
+struct QuizOutline {
   MediaKind kind = MediaText;
   int questions = 2;
   int answers = 1;
@@ -25,7 +25,7 @@ class PaneTest : public ::testing::Test {
 
   // A fresh document: question q expects "ANSWER<q>" (and "SECOND<q>"), its
   // comment is "comment <q>", its code "code <q>".
-  QuizDocument& MakeQuiz(const QuizSpec& spec);
+  QuizDocument& MakeQuiz(const QuizOutline& outline);
   void BuildPane(int width = 980, int height = 600);
   void DestroyPane();
   // Resizes the pane so that its client area is width x height.
