@@ -31,6 +31,7 @@ constexpr uint16_t kPe32PlusMagic = 0x20B;
 constexpr uint32_t kResourceDirectoryIndex = 2;
 constexpr uint32_t kSecurityDirectoryIndex = 4;
 constexpr uint32_t kMaxResourceLeaves = 100000;
+constexpr uint32_t kMaxFileAlignment = 0x10000;         // the format's upper bound
 constexpr uint32_t kResourceSectionFlags = 0x40000040;  // initialised data, readable
 constexpr uint32_t kInitialisedDataFlag = 0x00000040;
 constexpr uint16_t kNeutralLanguage = 0;
@@ -349,14 +350,14 @@ std::vector<uint8_t> LayOutResourceSection(const std::vector<ResourceEntry>& res
   return section;
 }
 
-uint32_t ImageEnd(const PeImage& image) {
+uint64_t ImageEnd(const PeImage& image) {
   uint64_t end = AlignUp(image.sizeOfHeaders, image.sectionAlignment);
   for (const PeSection& section : image.sections) {
     end =
         std::max<uint64_t>(end, AlignUp(static_cast<uint64_t>(section.virtualAddress) + SectionSpan(section),
                                         image.sectionAlignment));
   }
-  return static_cast<uint32_t>(end);
+  return end;
 }
 
 void WriteSectionHeader(PeImage* image, size_t index) {
@@ -460,8 +461,14 @@ PeError ParsePeImage(std::vector<uint8_t> bytes, PeImage* image) {
   image->dataDirectoryCount = in.U32(image->optionalOffset + rvaCountOffset);
   image->dataDirectoryOffset = image->optionalOffset + rvaCountOffset + 4;
   if (!IsPowerOfTwo(image->sectionAlignment) || !IsPowerOfTwo(image->fileAlignment) ||
-      image->fileAlignment > image->sectionAlignment || image->dataDirectoryCount > 16 ||
+      image->fileAlignment > image->sectionAlignment || image->fileAlignment > kMaxFileAlignment ||
+      image->dataDirectoryCount > 16 ||
       static_cast<uint64_t>(rvaCountOffset) + 4 + 8ull * image->dataDirectoryCount > optionalSize) {
+    return PeError::UnsupportedFormat;
+  }
+  // The headers are loaded from the file's start; a size beyond the file
+  // (or beyond any address a section could use) is a broken header.
+  if (image->sizeOfHeaders > image->bytes.size() || image->sizeOfHeaders > image->sectionAlignment * 16ull) {
     return PeError::UnsupportedFormat;
   }
   image->sectionTableOffset = image->optionalOffset + optionalSize;
@@ -534,22 +541,33 @@ PeError WriteResources(PeImage* image, const std::vector<ResourceEntry>& resourc
     const size_t last = image->sections.size() - 1;
     const PeSection& section = image->sections[last];
     uint64_t fileEnd = 0;
-    for (const PeSection& other : image->sections) {
-      fileEnd = std::max<uint64_t>(fileEnd, static_cast<uint64_t>(other.rawPointer) + other.rawSize);
+    uint64_t othersEnd = image->sizeOfHeaders;
+    for (size_t i = 0; i < image->sections.size(); ++i) {
+      const PeSection& other = image->sections[i];
+      const uint64_t end = other.rawSize == 0 ? 0 : static_cast<uint64_t>(other.rawPointer) + other.rawSize;
+      fileEnd = std::max(fileEnd, end);
+      if (i != last) {
+        othersEnd = std::max(othersEnd, end);
+      }
     }
     const bool holdsTree = oldRva >= section.virtualAddress &&
                            static_cast<uint64_t>(oldRva) + oldSize <=
                                static_cast<uint64_t>(section.virtualAddress) + SectionSpan(section);
-    const bool lastInFile = static_cast<uint64_t>(section.rawPointer) + section.rawSize >= fileEnd &&
-                            AlignUp(fileEnd, image->fileAlignment) >= image->bytes.size() &&
-                            section.rawPointer != 0;
+    const bool lastInFile =
+        static_cast<uint64_t>(section.rawPointer) + section.rawSize >= fileEnd &&
+        AlignUp(fileEnd, image->fileAlignment) >= image->bytes.size() && section.rawPointer != 0 &&
+        section.rawSize != 0 && othersEnd <= section.rawPointer &&
+        static_cast<uint64_t>(section.rawPointer) + section.rawSize <= image->bytes.size();
     if (holdsTree && lastInFile) {
       target = last;
     }
   }
 
-  int64_t initialisedDelta = 0;
-  if (target == image->sections.size()) {
+  // Where the new tree goes, decided before anything changes.
+  const bool append = target == image->sections.size();
+  uint32_t virtualAddress = 0;
+  uint64_t rawPointer = 0;
+  if (append) {
     const uint64_t tableEnd =
         image->sectionTableOffset + static_cast<uint64_t>(kSectionHeaderSize) * (image->sections.size() + 1);
     uint64_t firstRaw = image->sizeOfHeaders;
@@ -566,24 +584,37 @@ PeError WriteResources(PeImage* image, const std::vector<ResourceEntry>& resourc
         return PeError::NoRoomForSection;
       }
     }
-    PeSection section;
-    section.name = ".rsrc";
-    section.virtualAddress = ImageEnd(*image);
-    section.rawPointer = static_cast<uint32_t>(AlignUp(image->bytes.size(), image->fileAlignment));
-    section.characteristics = kResourceSectionFlags;
-    image->sections.push_back(section);
-  } else {
-    PeSection& section = image->sections[target];
-    if (section.characteristics & kInitialisedDataFlag) {
-      initialisedDelta -= section.rawSize;
+    const uint64_t imageEnd = ImageEnd(*image);
+    if (imageEnd >= 0xFFFFFFFFull) {
+      return PeError::BadSectionTable;
     }
-    image->bytes.resize(section.rawPointer);
+    virtualAddress = static_cast<uint32_t>(imageEnd);
+    rawPointer = AlignUp(image->bytes.size(), image->fileAlignment);
+  } else {
+    virtualAddress = image->sections[target].virtualAddress;
+    rawPointer = image->sections[target].rawPointer;
+  }
+  const std::vector<uint8_t> blob = LayOutResourceSection(resources, virtualAddress);
+  const uint64_t rawSize = AlignUp(blob.size(), image->fileAlignment);
+  if (static_cast<uint64_t>(virtualAddress) + AlignUp(blob.size(), image->sectionAlignment) > 0xFFFFFFFFull ||
+      rawPointer + rawSize > 0xFFFFFFFFull || virtualAddress == 0) {
+    return PeError::BadSectionTable;  // no room left in a 32-bit image
   }
 
+  int64_t initialisedDelta = 0;
+  if (append) {
+    PeSection section;
+    section.name = ".rsrc";
+    section.characteristics = kResourceSectionFlags;
+    image->sections.push_back(section);
+  } else if (image->sections[target].characteristics & kInitialisedDataFlag) {
+    initialisedDelta -= image->sections[target].rawSize;
+  }
   PeSection& section = image->sections[target];
-  const std::vector<uint8_t> blob = LayOutResourceSection(resources, section.virtualAddress);
+  section.virtualAddress = virtualAddress;
+  section.rawPointer = static_cast<uint32_t>(rawPointer);
   section.virtualSize = static_cast<uint32_t>(blob.size());
-  section.rawSize = static_cast<uint32_t>(AlignUp(blob.size(), image->fileAlignment));
+  section.rawSize = static_cast<uint32_t>(rawSize);
   if (section.characteristics & kInitialisedDataFlag) {
     initialisedDelta += section.rawSize;
   }
@@ -603,7 +634,7 @@ PeError WriteResources(PeImage* image, const std::vector<ResourceEntry>& resourc
   const uint32_t initialised = in.U32(image->optionalOffset + kOptSizeOfInitializedData);
   Put32(&image->bytes, image->optionalOffset + kOptSizeOfInitializedData,
         static_cast<uint32_t>(static_cast<int64_t>(initialised) + initialisedDelta));
-  Put32(&image->bytes, image->optionalOffset + kOptSizeOfImage, ImageEnd(*image));
+  Put32(&image->bytes, image->optionalOffset + kOptSizeOfImage, static_cast<uint32_t>(ImageEnd(*image)));
   const uint32_t checksumOffset = image->optionalOffset + kOptCheckSum;
   Put32(&image->bytes, checksumOffset, 0);
   Put32(&image->bytes, checksumOffset, ComputePeChecksum(image->bytes, checksumOffset));

@@ -21,11 +21,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ParsePeImage(bytes, &image) == PeError::None && ReadResources(image, &resources) == PeError::None) {
     CheckPeStructure(image.bytes);
     if (WriteResources(&image, resources) == PeError::None) {
+      // What was written must read back, and a second rewrite changes
+      // nothing more (the first one may merge duplicate entries).
       std::vector<ResourceEntry> back;
       PeImage rewritten;
       if (ParsePeImage(image.bytes, &rewritten) != PeError::None ||
-          ReadResources(rewritten, &back) != PeError::None || back.size() != resources.size()) {
-        __builtin_trap();  // what was written must read back
+          ReadResources(rewritten, &back) != PeError::None || back.size() > resources.size() ||
+          WriteResources(&rewritten, back) != PeError::None) {
+        __builtin_trap();
+      }
+      std::vector<ResourceEntry> again;
+      PeImage second;
+      if (ParsePeImage(rewritten.bytes, &second) != PeError::None ||
+          ReadResources(second, &again) != PeError::None || again.size() != back.size()) {
+        __builtin_trap();
       }
     }
   }
