@@ -102,6 +102,28 @@ TEST(PeImage, AppendsASectionWhenTheResourcesAreNotLast) {
   ExpectSameResources(resources, back);
 }
 
+TEST(PeImage, NeverRebuildsInPlaceOverAnotherSectionsData) {
+  PeImage image = Parse(MakeBareImage());
+  ASSERT_EQ(WriteResources(&image, SampleResources()), PeError::None);
+  // Point the first section's raw data into the resource section's: the
+  // resource section is still last in the table and in the file, but
+  // rebuilding it in place would overwrite the other section.
+  std::vector<uint8_t> bytes = image.bytes;
+  const size_t textHeader = 0x40 + 24 + 240;
+  const uint32_t shared = image.sections[1].rawPointer;
+  bytes[textHeader + 20] = static_cast<uint8_t>(shared);
+  bytes[textHeader + 21] = static_cast<uint8_t>(shared >> 8);
+  const std::vector<uint8_t> textData(bytes.begin() + shared, bytes.begin() + shared + 0x200);
+
+  PeImage reparsed = Parse(bytes);
+  ASSERT_EQ(WriteResources(&reparsed, SampleResources()), PeError::None);
+  EXPECT_EQ(SectionCount(reparsed.bytes), 3);  // appended, not rebuilt in place
+  EXPECT_TRUE(std::equal(textData.begin(), textData.end(), reparsed.bytes.begin() + shared));
+  std::vector<ResourceEntry> back;
+  ASSERT_EQ(ReadResources(Parse(reparsed.bytes), &back), PeError::None);
+  ExpectSameResources(SampleResources(), back);
+}
+
 TEST(PeImage, LaysEntriesOutInLoaderOrder) {
   PeImage image = Parse(MakeBareImage());
   std::vector<ResourceEntry> resources;

@@ -212,6 +212,22 @@ TEST_F(QuizBuildTest, RefusesTemplatesAndExecutablesThatAreNotPlayers) {
   EXPECT_NE(message.find("stored block"), std::string::npos);
 }
 
+TEST_F(QuizBuildTest, ATemplateThatCarriesAQuizLosesIt) {
+  const std::vector<uint8_t> pictures = Build(Compile(kPictureQuiz, folder_));
+  CompiledQuiz text = Compile("title = \"T\"\nkind = \"text\"\n[[question]]\nanswer = \"Seine\"\n", folder_);
+  std::vector<uint8_t> exe;
+  std::string message;
+  ASSERT_TRUE(BuildQuizExecutable(pictures, text, &exe, &message)) << message;
+  const std::vector<ResourceEntry> resources = ResourcesOf(exe);
+  ASSERT_EQ(resources.size(), 2u);  // the two "PATCH" blocks only
+  EXPECT_EQ(resources[0].type, kPatch);
+  EXPECT_EQ(resources[1].type, kPatch);
+  UnpackedQuiz unpacked;
+  ASSERT_TRUE(UnpackQuizExecutable(exe, &unpacked, &message)) << message;
+  EXPECT_EQ(unpacked.quiz.quiz.title, "T");
+  EXPECT_TRUE(unpacked.media.empty());
+}
+
 TEST_F(QuizBuildTest, UnpackSurvivesDamagedExecutables) {
   const std::vector<uint8_t> good = Build(Compile(kPictureQuiz, folder_));
   for (size_t i = 0; i < good.size(); i += 3) {
