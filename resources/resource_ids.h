@@ -17,7 +17,7 @@
 
 /* Pictures and clips: resource type "IMG" (PNG as RT_RCDATA, same ids). */
 #define PICTURE_RESOURCE_TYPE "IMG"
-#define QUESTION_MEDIA_BASE 400  /* + question number */
+#define QUESTION_MEDIA_BASE 400   /* + question number */
 #define ANSWER_PICTURE_BASE 10400 /* + question number, nibbles exchanged */
 
 /* Main window. */
@@ -40,13 +40,13 @@
 
 /* Question pane controls (q question number, f answer-field number). */
 #define ID_ANSWER_LABEL 156
-#define ID_NUMBER_LABEL_BASE 2000   /* text quiz: 2000 for all; else 2000 + q */
+#define ID_NUMBER_LABEL_BASE 2000 /* text quiz: 2000 for all; else 2000 + q */
 #define ID_QUESTION_TEXT 3000
-#define ID_ANSWER_FIELD_BASE 4000   /* + f */
-#define ID_STATUS_FIELD_BASE 5000   /* + f */
-#define ID_PLAY_BUTTON_BASE 6000    /* + q */
-#define ID_STOP_BUTTON_BASE 7000    /* + q */
-#define ID_COMMENT_BASE 8000        /* + q */
-#define ID_PICTURE_BASE 9900        /* + q: picture or player host */
+#define ID_ANSWER_FIELD_BASE 4000 /* + f */
+#define ID_STATUS_FIELD_BASE 5000 /* + f */
+#define ID_PLAY_BUTTON_BASE 6000  /* + q */
+#define ID_STOP_BUTTON_BASE 7000  /* + q */
+#define ID_COMMENT_BASE 8000      /* + q */
+#define ID_PICTURE_BASE 9900      /* + q: picture or player host */
 
 #endif

@@ -96,7 +96,7 @@ if CC=clang CXX=clang++ build_tree fuzz -DTRIVO_BUILD_FUZZ=ON -DTRIVO_BUILD_TEST
     mkdir -p "$work"
     if "$fuzzer" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="build/fuzz/$name-" "$work" "$corpus" >"build/fuzz/$name.log" 2>&1; then
-      echo "$name: $(grep -Eo '#[0-9]+ *DONE.*' "build/fuzz/$name.log" | tail -1)"
+      echo "$name: $(grep -E '^Done [0-9]+ runs' "build/fuzz/$name.log" | tail -1)"
       pass 1
     else
       tail -30 "build/fuzz/$name.log"
