@@ -88,6 +88,13 @@ colour_count() {
     -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
+# near_colour_count PNG COLOUR: pixels within a few percent of COLOUR (for
+# pictures that went through halftone scaling).
+near_colour_count() {
+  convert "$1" -alpha off -fuzz 6% -fill black +opaque "$2" -fill white -opaque "$2" \
+    -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
 expect_colour() {
   local count
   count=$(colour_count "$1" "$2")

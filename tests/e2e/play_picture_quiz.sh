@@ -47,5 +47,16 @@ convert "$first" -crop "$crop" +repage "$work/header-before.png"
 convert "$again" -crop "$crop" +repage "$work/header-after.png"
 difference=$(compare -metric AE "$work/header-before.png" "$work/header-after.png" null: 2>&1 || true)
 [ "$difference" = "0" ] || die "the header differs after the restart ($difference pixels)"
+
+# Question 2 answered right: its PNG answer picture (the flag with a green
+# tick) takes the place of the question picture.
+maximise
+ticks_before=$(near_colour_count "$(shot picture-before-italie)" '#1E9E3A')
+next_field
+answer "Italie"
+ticks_after=$(near_colour_count "$(shot picture-italie)" '#1E9E3A')
+[ "$ticks_after" -ge $((ticks_before + 500)) ] ||
+  die "no answer picture for question 2 ($ticks_before then $ticks_after tick pixels)"
 close_quiz
+expect_file "$work/flags.txt" 'france\r\nItalie\r\nLyon\r\nChine\r\n\r\n\r\n'
 echo "picture quiz: ok"
