@@ -33,10 +33,11 @@ check japon.png japon-ok.png
 check suede.png suede-ok.jpg
 check belgique.png belgique-ok.png
 
-shape() {  # name, then the drawing arguments on a white 200 x 200 square
+shape() {  # name, then the drawing arguments on a 200 x 200 square, set in a 3:2 frame
   name=$1
   shift
-  "$CONVERT" -size 200x200 xc:'#FFF8E7' -stroke '#2B2B2B' -strokewidth 4 "$@" $CLEAN "demo/$name"
+  "$CONVERT" -size 200x200 xc:'#FFF8E7' -stroke '#2B2B2B' -strokewidth 4 "$@" \
+    -gravity center -background '#FFF8E7' -extent 300x200 $CLEAN "demo/$name"
 }
 shape triangle.png -fill '#F4A261' -draw 'polygon 100,20 182,170 18,170'
 shape carre.png -fill '#2A9D8F' -draw 'rectangle 35,35 165,165'
