@@ -34,21 +34,7 @@ int PngLoadResource(PngImage* image, HINSTANCE module, int resourceId) {
   HGLOBAL loaded = LoadResource(module, found);
   DWORD size = SizeofResource(module, found);
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-  if (bytes == nullptr || size == 0) {
-    image->lastError = PngErrorResourceUnloadable;
-    return 0;
-  }
-  image->data = static_cast<const uint8_t*>(bytes);
-  image->dataSize = size;
-  image->source = 2;
-  if (!PngParse(image)) {
-    uint32_t error = image->lastError;
-    PngInit(image);
-    image->lastError = error;
-    return 0;
-  }
-  image->stage = 1;
-  return 1;
+  return PngLoadMemory(image, static_cast<const uint8_t*>(bytes), size);
 }
 
 namespace {
