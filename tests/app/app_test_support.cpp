@@ -1,32 +1,5 @@
 #include "tests/app/app_test_support.h"
 
-#include "content/user_message.h"
-
-namespace {
-
-std::vector<RecordedMessage> recorded;
-UserMessageSink previousSink = nullptr;
-
-int Record(const char* text, const char* caption, uint32_t style) {
-  recorded.push_back({text ? text : "", caption ? caption : "", style});
-  return IDOK;
-}
-
-}  // namespace
-
-MessageRecorder::MessageRecorder() {
-  recorded.clear();
-  previousSink = SetUserMessageSink(Record);
-}
-
-MessageRecorder::~MessageRecorder() {
-  SetUserMessageSink(previousSink);
-}
-
-const std::vector<RecordedMessage>& MessageRecorder::messages() const {
-  return recorded;
-}
-
 RECT RectInParent(HWND window) {
   RECT rect = {};
   GetWindowRect(window, &rect);

@@ -1,28 +1,12 @@
-// Shared pieces of the shell tests: a message sink that records instead of
-// blocking, and window geometry in a parent's client coordinates.
+// Shared pieces of the shell tests: the recording message sink, and window
+// geometry in a parent's client coordinates.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-struct RecordedMessage {
-  std::string text;
-  std::string caption;
-  uint32_t style;
-};
-
-// Installs the recording sink for the lifetime of the object.
-class MessageRecorder {
- public:
-  MessageRecorder();
-  ~MessageRecorder();
-  MessageRecorder(const MessageRecorder&) = delete;
-  MessageRecorder& operator=(const MessageRecorder&) = delete;
-  const std::vector<RecordedMessage>& messages() const;
-};
+#include "tests/support/message_capture.h"
 
 // The window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND window);

@@ -15,6 +15,7 @@
 #include "content/quiz_document.h"
 #include "content/quiz_loader.h"
 #include "content/user_message.h"
+#include "tests/support/message_capture.h"
 
 #define LOADER_FULL 1
 #define LOADER_SHORT_CODES 2
@@ -26,35 +27,16 @@
 
 namespace {
 
-struct Message {
-  std::string text;
-  std::string caption;
-  uint32_t style;
-};
-
-std::vector<Message> gMessages;
-
-int RecordMessage(const char* text, const char* caption, uint32_t style) {
-  gMessages.push_back({text, caption, style});
-  return IDOK;
-}
-
 // Runs the loader on a fresh document with the message sink installed.
 class LoaderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    gMessages.clear();
-    previous_ = SetUserMessageSink(RecordMessage);
-  }
-  void TearDown() override { SetUserMessageSink(previous_); }
-
   void Load() { LoadQuiz(doc_); }
 
   void ExpectOneMessage(const char* text) {
-    ASSERT_EQ(gMessages.size(), 1u);
-    EXPECT_EQ(gMessages[0].text, text);
-    EXPECT_EQ(gMessages[0].caption, "Trivo");
-    EXPECT_EQ(gMessages[0].style, kMessageOk);
+    ASSERT_EQ(recorder_.messages().size(), 1u);
+    EXPECT_EQ(recorder_.messages()[0].text, text);
+    EXPECT_EQ(recorder_.messages()[0].caption, "Trivo");
+    EXPECT_EQ(recorder_.messages()[0].style, kMessageOk);
   }
 
   void ExpectDefaultLinkAndFooter() {
@@ -100,7 +82,7 @@ class LoaderTest : public ::testing::Test {
   }
 
   QuizDocument doc_;
-  UserMessageSink previous_ = nullptr;
+  MessageRecorder recorder_;
 };
 
 // The marker, built at run time so that this program holds it only once,
@@ -164,7 +146,7 @@ TEST(StoredBlock, TheMarkerStandsOnceBeforeTheBlock) {
 #if TRIVO_LOADER_VARIANT == LOADER_FULL
 TEST_F(LoaderTest, LoadsTheWholeQuiz) {
   Load();
-  EXPECT_TRUE(gMessages.empty());
+  EXPECT_TRUE(recorder_.messages().empty());
   ExpectDefaultLinkAndFooter();
   ExpectQuestions(true, "Commentaire Paris");
   EXPECT_EQ(doc_.revealMode, RevealCommentAndPicture);

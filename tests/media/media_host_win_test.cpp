@@ -9,24 +9,12 @@
 #include <vector>
 
 #include "content/quiz_document.h"
-#include "content/user_message.h"
 #include "media/media_host.h"
+#include "tests/support/message_capture.h"
 
 namespace {
 
 constexpr int kHostBase = 9900;
-
-struct Message {
-  std::string text;
-  std::string caption;
-  uint32_t style;
-};
-std::vector<Message> gMessages;
-
-int RecordMessage(const char* text, const char* caption, uint32_t style) {
-  gMessages.push_back({text, caption, style});
-  return IDOK;
-}
 
 std::vector<char> ReadFileBytes(const char* name) {
   std::vector<char> bytes;
@@ -116,8 +104,6 @@ class MediaHostTest : public ::testing::Test {
     }
     document_ = new QuizDocument();
     currentDocument = document_;
-    gMessages.clear();
-    previousSink_ = SetUserMessageSink(RecordMessage);
     mainWindow_ = CreateWindowExA(0, "Static", "media host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 700, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(mainWindow_, nullptr);
@@ -130,7 +116,6 @@ class MediaHostTest : public ::testing::Test {
     }
     clipHostLibrary = "atl.dll";
     clipPlayerClass = defaultClass_;
-    SetUserMessageSink(previousSink_);
     currentDocument = nullptr;
     delete document_;
     SetCurrentDirectoryA(savedDirectory_);
@@ -162,7 +147,7 @@ class MediaHostTest : public ::testing::Test {
 
   QuizDocument* document_ = nullptr;
   HWND mainWindow_ = nullptr;
-  UserMessageSink previousSink_ = nullptr;
+  MessageRecorder recorder_;
   const CLSID* defaultClass_ = clipPlayerClass;
   char savedDirectory_[MAX_PATH] = {};
 };
@@ -210,7 +195,7 @@ TEST_F(MediaHostTest, PlayWritesTheClipAndTheNextPlayReplacesIt) {
   PumpMessages();
   EXPECT_EQ(ClipPlayerOf(5)->state, ClipPlaying);
   EXPECT_EQ(ClipFilesLeft(), std::vector<std::string>{"trivo405.WAV"});
-  EXPECT_TRUE(gMessages.empty());
+  EXPECT_TRUE(recorder_.messages().empty());
 }
 
 TEST_F(MediaHostTest, StopStopsTheCurrentClipAndRemovesItsFile) {
@@ -252,7 +237,7 @@ TEST_F(MediaHostTest, AMissingClipPlaysNothingAfterStoppingTheOthers) {
   EXPECT_EQ(ClipPlayerOf(1)->state, ClipStopped);
   EXPECT_EQ(ClipPlayerOf(6)->state, ClipStopped);
   EXPECT_TRUE(ClipFilesLeft().empty());
-  EXPECT_TRUE(gMessages.empty()) << "a missing clip is passed over silently";
+  EXPECT_TRUE(recorder_.messages().empty()) << "a missing clip is passed over silently";
   EXPECT_EQ(WriteClipFile(406, 1), 0);
   EXPECT_EQ(WriteClipFile(401, 1), 1);
   EXPECT_STREQ(CurrentClipFile(), "trivo401.WAV");
@@ -384,7 +369,7 @@ TEST_F(MediaHostTest, CreationFailsWithoutContainerOrPlayer) {
     DestroyWindow(host);
     MediaHostStop(nullptr);
   }
-  EXPECT_TRUE(gMessages.empty());
+  EXPECT_TRUE(recorder_.messages().empty());
 }
 
 TEST_F(MediaHostTest, PictureAndTextQuizzesHaveNoMediaHost) {

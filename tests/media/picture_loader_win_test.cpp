@@ -10,35 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "content/user_message.h"
 #include "media/picture_loader.h"
+#include "tests/support/message_capture.h"
 
 namespace {
 
-struct Recorded {
-  std::string text;
-  std::string caption;
-  uint32_t style;
-};
-std::vector<Recorded> messages;
-
-int RecordMessage(const char* text, const char* caption, uint32_t style) {
-  messages.push_back({text ? text : "", caption ? caption : "", style});
-  return IDOK;
-}
-
 class PictureLoaderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    messages.clear();
-    previous_ = SetUserMessageSink(RecordMessage);
-  }
-  void TearDown() override { SetUserMessageSink(previous_); }
-
   static HBITMAP Load(int id) { return LoadPictureResource(GetModuleHandleA(nullptr), id, "IMG", 260, 260); }
 
- private:
-  UserMessageSink previous_ = nullptr;
+  MessageRecorder recorder_;
 };
 
 SIZE SizeOf(HBITMAP bitmap) {
@@ -106,7 +87,7 @@ TEST_F(PictureLoaderTest, FitsEveryStoredPictureIntoTheBox) {
     EXPECT_TRUE(Near(PixelOf(bitmap, c.width * 3 / 4, c.height / 2), c.centre));
     DeleteObject(bitmap);
   }
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(recorder_.messages().empty());
 }
 
 TEST_F(PictureLoaderTest, WidePictureKeepsItsTwoHalves) {
@@ -135,7 +116,7 @@ TEST_F(PictureLoaderTest, MissingOrUnreadablePicturesGiveNothing) {
   // not be tried. 405: no resource at all. Neither says anything.
   EXPECT_EQ(Load(404), nullptr);
   EXPECT_EQ(Load(405), nullptr);
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(recorder_.messages().empty());
 }
 
 TEST_F(PictureLoaderTest, PngResourceIsDecodedAndFitted) {
@@ -152,15 +133,15 @@ TEST_F(PictureLoaderTest, PngResourceIsDecodedAndFitted) {
   EXPECT_EQ(section.dsBm.bmBitsPixel, GetDeviceCaps(screen, BITSPIXEL));
   ReleaseDC(nullptr, screen);
   DeleteObject(bitmap);
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(recorder_.messages().empty());
 }
 
 TEST_F(PictureLoaderTest, BrokenPngIsReportedOnce) {
   EXPECT_EQ(Load(407), nullptr);
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].text, "Error: couldn't decode PNG resource");
-  EXPECT_EQ(messages[0].caption, "Information");
-  EXPECT_EQ(messages[0].style, static_cast<uint32_t>(MB_ICONERROR));
+  ASSERT_EQ(recorder_.messages().size(), 1u);
+  EXPECT_EQ(recorder_.messages()[0].text, "Error: couldn't decode PNG resource");
+  EXPECT_EQ(recorder_.messages()[0].caption, "Information");
+  EXPECT_EQ(recorder_.messages()[0].style, static_cast<uint32_t>(MB_ICONERROR));
 }
 
 TEST_F(PictureLoaderTest, OlePictureKeepsItsOwnSize) {
@@ -177,7 +158,7 @@ TEST_F(PictureLoaderTest, OlePictureKeepsItsOwnSize) {
   // A picture cut short, and no bytes at all.
   EXPECT_EQ(LoadOlePicture(jpeg.data(), 20), nullptr);
   EXPECT_EQ(LoadOlePicture(nullptr, 0), nullptr);
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(recorder_.messages().empty());
 }
 
 TEST_F(PictureLoaderTest, FitBitmapSizeRule) {
