@@ -43,6 +43,24 @@ bool IsQuizMediaId(uint16_t id) {
          (id > ANSWER_PICTURE_BASE && id <= ANSWER_PICTURE_BASE + kMaxQuestionId);
 }
 
+// A player template or quiz executable, opened for building or unpacking.
+struct OpenedPlayer {
+  PeImage image;
+  std::vector<ResourceEntry> resources;
+  size_t storedOffset = 0;  // of the stored block, after its marker
+};
+
+// Parses the headers, reads the resources and finds the stored block. False
+// with the PE error when the image or its resources are unusable, false with
+// PeError::None when the stored block is missing or not alone.
+bool OpenPlayer(const std::vector<uint8_t>& bytes, OpenedPlayer* player, PeError* error) {
+  *error = ParsePeImage(bytes, &player->image);
+  if (*error == PeError::None) {
+    *error = ReadResources(player->image, &player->resources);
+  }
+  return *error == PeError::None && FindStoredBlock(player->image, &player->storedOffset);
+}
+
 const char* const kKinds[] = {"text", "picture", "audio", "video"};
 const char* const kReveals[] = {"none", "picture", "comment", "comment-and-picture", "all-comments"};
 
@@ -83,21 +101,15 @@ bool FindStoredBlock(const std::vector<uint8_t>& executable, size_t* offset) {
 bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const CompiledQuiz& quiz,
                          std::vector<uint8_t>* executable, std::string* message,
                          const BuildProgress& progress) {
-  PeImage image;
-  PeError error = ParsePeImage(playerTemplate, &image);
-  std::vector<ResourceEntry> resources;
-  if (error == PeError::None) {
-    error = ReadResources(image, &resources);
-  }
-  if (error != PeError::None) {
-    *message = std::string("the player template is unusable: ") + ToString(error);
+  OpenedPlayer player;
+  PeError error = PeError::None;
+  if (!OpenPlayer(playerTemplate, &player, &error)) {
+    *message = error != PeError::None ? std::string("the player template is unusable: ") + ToString(error)
+                                      : "the player template carries no stored block (or more than one)";
     return false;
   }
-  size_t storedOffset = 0;
-  if (!FindStoredBlock(image, &storedOffset)) {
-    *message = "the player template carries no stored block (or more than one)";
-    return false;
-  }
+  PeImage& image = player.image;
+  std::vector<ResourceEntry>& resources = player.resources;
 
   std::vector<uint8_t> stored;
   std::vector<uint8_t> quizBlock;
@@ -109,7 +121,7 @@ bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const Compi
     return false;
   }
   stored.resize(kStoredBlockSize, 0);
-  std::memcpy(image.bytes.data() + storedOffset, stored.data(), kStoredBlockSize);
+  std::memcpy(image.bytes.data() + player.storedOffset, stored.data(), kStoredBlockSize);
 
   // A template that already carries a quiz loses it first.
   resources.erase(
@@ -155,23 +167,15 @@ bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const Compi
 bool UnpackQuizExecutable(const std::vector<uint8_t>& executable, UnpackedQuiz* unpacked,
                           std::string* message) {
   *unpacked = UnpackedQuiz();
-  PeImage image;
-  PeError error = ParsePeImage(executable, &image);
-  std::vector<ResourceEntry> resources;
-  if (error == PeError::None) {
-    error = ReadResources(image, &resources);
-  }
-  if (error != PeError::None) {
-    *message = ToString(error);
+  OpenedPlayer player;
+  PeError error = PeError::None;
+  if (!OpenPlayer(executable, &player, &error)) {
+    *message = error != PeError::None ? ToString(error) : "no stored block: not a quiz player";
     return false;
   }
-  size_t storedOffset = 0;
+  const std::vector<ResourceEntry>& resources = player.resources;
   std::string plain;
-  if (!FindStoredBlock(image, &storedOffset)) {
-    *message = "no stored block: not a quiz player";
-    return false;
-  }
-  if (!DecodeText(image.bytes.data() + storedOffset, kStoredBlockSize, &plain) ||
+  if (!DecodeText(player.image.bytes.data() + player.storedOffset, kStoredBlockSize, &plain) ||
       ParseStoredBlock(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(),
                        &unpacked->quiz.storedBlock) != GrammarResult::Ok) {
     *message = "the stored block (link and footer) does not decode";
