@@ -16,6 +16,8 @@
 #include <spng.h>
 #endif
 
+#include "tests/support/png_bytes.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -51,58 +53,7 @@ std::vector<std::string> SuiteFiles() {
 }
 
 // ---------------------------------------------------------------------------
-// Building PNGs by hand: chunks with real CRCs, image data as stored deflate
-// blocks so that no compressor is needed.
-
-uint32_t Crc32(const uint8_t* data, size_t size) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; i++) {
-    crc ^= data[i];
-    for (int k = 0; k < 8; k++) {
-      crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-  }
-  return ~crc;
-}
-
-void PutBigEndian32(Bytes* out, uint32_t value) {
-  out->push_back(uint8_t(value >> 24));
-  out->push_back(uint8_t(value >> 16));
-  out->push_back(uint8_t(value >> 8));
-  out->push_back(uint8_t(value));
-}
-
-void AddChunk(Bytes* png, const char* type, const Bytes& data) {
-  PutBigEndian32(png, uint32_t(data.size()));
-  size_t typeAt = png->size();
-  png->insert(png->end(), type, type + 4);
-  png->insert(png->end(), data.begin(), data.end());
-  PutBigEndian32(png, Crc32(png->data() + typeAt, png->size() - typeAt));
-}
-
-// zlib stream (78 01) of stored blocks holding `raw`, with its Adler-32.
-Bytes StoredZlib(const Bytes& raw) {
-  Bytes z = {0x78, 0x01};
-  size_t at = 0;
-  do {
-    size_t len = std::min<size_t>(raw.size() - at, 65535);
-    bool last = at + len == raw.size();
-    z.push_back(last ? 1 : 0);  // BFINAL, BTYPE 00, padding
-    z.push_back(uint8_t(len));
-    z.push_back(uint8_t(len >> 8));
-    z.push_back(uint8_t(~len));
-    z.push_back(uint8_t(~len >> 8));
-    z.insert(z.end(), raw.begin() + long(at), raw.begin() + long(at + len));
-    at += len;
-  } while (at < raw.size());
-  uint32_t a = 1, b = 0;
-  for (uint8_t byte : raw) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  PutBigEndian32(&z, b << 16 | a);
-  return z;
-}
+// Whole PNGs made by hand from the pieces of tests/support/png_bytes.h.
 
 Bytes Ihdr(uint32_t width, uint32_t height, uint8_t depth, uint8_t type, uint8_t interlace = 0) {
   Bytes h;

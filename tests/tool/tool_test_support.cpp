@@ -6,6 +6,7 @@
 #include <random>
 
 #include "content/quiz_loader.h"
+#include "tests/support/png_bytes.h"
 
 namespace {
 
@@ -24,32 +25,6 @@ uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
 constexpr uint32_t kPeOffset = 0x40;
 constexpr uint32_t kOptional = kPeOffset + 24;
 constexpr uint32_t kSectionTable = kOptional + 240;
-
-void AppendBe32(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v >> 24));
-  out.push_back(static_cast<uint8_t>(v >> 16));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-  out.push_back(static_cast<uint8_t>(v));
-}
-
-uint32_t Crc32(const uint8_t* data, size_t size) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; ++i) {
-    crc ^= data[i];
-    for (int k = 0; k < 8; ++k) {
-      crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-  }
-  return ~crc;
-}
-
-void AppendChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-  AppendBe32(out, static_cast<uint32_t>(data.size()));
-  std::vector<uint8_t> body(type, type + 4);
-  body.insert(body.end(), data.begin(), data.end());
-  out.insert(out.end(), body.begin(), body.end());
-  AppendBe32(out, Crc32(body.data(), body.size()));
-}
 
 }  // namespace
 
@@ -146,38 +121,19 @@ std::vector<uint8_t> MakePng(uint32_t width, uint32_t height, bool alpha) {
       }
     }
   }
-  // zlib: header, stored blocks of at most 65535 bytes, Adler-32.
-  std::vector<uint8_t> zlib = {0x78, 0x01};
-  size_t at = 0;
-  do {
-    const size_t n = std::min<size_t>(65535, raw.size() - at);
-    zlib.push_back(at + n == raw.size() ? 1 : 0);
-    zlib.push_back(static_cast<uint8_t>(n));
-    zlib.push_back(static_cast<uint8_t>(n >> 8));
-    zlib.push_back(static_cast<uint8_t>(~n));
-    zlib.push_back(static_cast<uint8_t>(~n >> 8));
-    zlib.insert(zlib.end(), raw.begin() + at, raw.begin() + at + n);
-    at += n;
-  } while (at < raw.size());
-  uint32_t a = 1, b = 0;
-  for (uint8_t byte : raw) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  AppendBe32(zlib, b << 16 | a);
 
   std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   std::vector<uint8_t> ihdr;
-  AppendBe32(ihdr, width);
-  AppendBe32(ihdr, height);
+  PutBigEndian32(&ihdr, width);
+  PutBigEndian32(&ihdr, height);
   ihdr.push_back(8);
   ihdr.push_back(static_cast<uint8_t>(alpha ? 6 : 2));
   ihdr.push_back(0);
   ihdr.push_back(0);
   ihdr.push_back(0);
-  AppendChunk(png, "IHDR", ihdr);
-  AppendChunk(png, "IDAT", zlib);
-  AppendChunk(png, "IEND", {});
+  AddChunk(&png, "IHDR", ihdr);
+  AddChunk(&png, "IDAT", StoredZlib(raw));
+  AddChunk(&png, "IEND", {});
   return png;
 }
 
