@@ -5,42 +5,12 @@
 #include <benchmark/benchmark.h>
 #include <spng.h>
 
-#include <time.h>
-
-#include <cstdio>
 #include <string>
-#include <vector>
 
+#include "bench/png_bench_support.h"
 #include "media/png_decoder.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-const char* const kPictures[] = {"kodim07.png", "kodim23.png", "lorem-ipsum-screenshot-rgba.png",
-                                 "exoplanet-indexed-3840x2160.png", "tango-icon-128-rgba.png"};
-
-// CPU time of this thread: the machine may be shared, and wall time would
-// charge other processes' work to whichever decoder runs at that moment.
-double ThreadSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
-Bytes ReadFile(const std::string& path) {
-  Bytes bytes;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file != nullptr) {
-    uint8_t buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-      bytes.insert(bytes.end(), buffer, buffer + got);
-    }
-    std::fclose(file);
-  }
-  return bytes;
-}
 
 // One decode as the picture loader runs it, into rows the size of the DIB.
 bool DecodeOnce(const Bytes& png, Bytes* rows) {
@@ -75,7 +45,7 @@ bool ReferenceOnce(const Bytes& png, Bytes* out) {
 }
 
 void BM_PngDecode(benchmark::State& state, const std::string& name) {
-  Bytes png = ReadFile(std::string(TRIVO_TESTDATA_DIR) + "/bench/" + name);
+  Bytes png = ReadPicture(name);
   Bytes rows;
   Bytes reference;
   if (!DecodeOnce(png, &rows) || !ReferenceOnce(png, &reference)) {
