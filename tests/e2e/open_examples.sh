@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every example quiz builds, opens with its title as caption, and the right
 # answer typed into its first field turns that field's status green.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/common.bash"
 
 first_value() {  # first_value KEY FILE: the first `KEY = "..."` string of the file
   sed -n "s/^$1 *= *\"\\(.*\\)\"\$/\\1/p" "$2" | head -1

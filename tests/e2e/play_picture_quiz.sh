@@ -3,7 +3,7 @@
 # wrong ones typed into the fields, the status colours checked on screen, F2
 # and closing checked against the answers file byte for byte, and a restart
 # that must bring the verdicts and the score back.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/common.bash"
 
 title="Drapeaux d'Europe et d'ailleurs"
 build_quiz "$root/examples/picture/quiz.toml" flags 2>/dev/null

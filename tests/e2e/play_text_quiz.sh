@@ -3,7 +3,7 @@
 # its caption) so the status fields show, a right answer, a wrong one and a
 # near miss, the colours checked on screen, F2 and closing checked against the
 # answers file, and a restart that brings the verdicts back.
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/common.bash"
 
 title="Grands romans français"
 build_quiz "$root/examples/text/quiz.toml" novels 2>/dev/null
