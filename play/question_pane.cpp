@@ -275,11 +275,14 @@ bool BuildGridQuestion(BuildState& s, int q) {
   }
 
   if (picture) {
-    // The judge may already have shown the answer picture of a question
-    // answered in a former run; otherwise the question picture goes in.
+    // A question answered in a former run, under a mode that swaps pictures,
+    // already holds its answer picture from the judge, or stays empty when it
+    // has none; every other question gets its question picture.
+    const QuestionEntry* entry = doc->questionAt(q);
+    const bool swapsPicture = doc->revealMode == RevealPicture || doc->revealMode == RevealCommentAndPicture;
+    const bool answered = swapsPicture && entry != nullptr && entry->answered != 0;
     HWND control = GetDlgItem(s.pane, pictureId);
-    if (control != nullptr && s.row.bitmap[c] != nullptr &&
-        SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0) == 0) {
+    if (!answered && control != nullptr && s.row.bitmap[c] != nullptr) {
       HBITMAP old = reinterpret_cast<HBITMAP>(
           SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(s.row.bitmap[c])));
       s.row.bitmap[c] = nullptr;
@@ -419,8 +422,9 @@ void OnCommand(WPARAM wParam) {
 }
 
 void OnDestroy(HWND pane) {
-  // Runs once per pane: WM_CLOSE leaves the brush alone, so it is never
-  // deleted twice nor deleted while the pane still paints with it.
+  // Runs once per pane: WM_CLOSE only removes the clip file and leaves the
+  // brush alone, so it is never deleted twice nor deleted while the pane
+  // still paints with it.
   if (rightBrush != nullptr) {
     DeleteObject(rightBrush);
     rightBrush = nullptr;
@@ -475,6 +479,7 @@ INT_PTR CALLBACK QuestionPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM
       OnDestroy(pane);
       return 0;
     case WM_CLOSE:
+      DeleteCurrentClipFile();
       return 0;
     default:
       return 0;

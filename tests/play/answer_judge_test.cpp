@@ -97,16 +97,31 @@ TEST_F(AnswerJudgeTest, TheAnswerPictureReplacesTheQuestionPicture) {
 }
 
 TEST_F(AnswerJudgeTest, ASavedRightAnswerShowsTheAnswerPictureFromTheStart) {
-  MakeQuiz({MediaPicture, 2, 1, RevealPicture});
+  for (RevealMode mode : {RevealPicture, RevealCommentAndPicture}) {
+    MakeQuiz({MediaPicture, 3, 1, mode});
+    WriteAnswers("answer1\r\nanswer2\r\nwrong\r\n");
+    BuildPane();
+    EXPECT_EQ(Text(5001), "BRAVO");
+    BITMAP info = {};
+    auto shown = reinterpret_cast<HBITMAP>(SendMessageA(Control(9901), STM_GETIMAGE, IMAGE_BITMAP, 0));
+    ASSERT_NE(shown, nullptr);
+    GetObjectA(shown, sizeof(info), &info);
+    EXPECT_EQ(info.bmHeight, 260);  // the answer picture, not the 130-high question picture
+    // Answered before the pane was shown but without an answer picture: the
+    // question picture is not put in, the control stays empty.
+    EXPECT_EQ(SendMessageA(Control(9902), STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << mode;
+    // Not answered: the question picture.
+    EXPECT_NE(SendMessageA(Control(9903), STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << mode;
+    DestroyPane();
+  }
+}
+
+TEST_F(AnswerJudgeTest, ASavedRightAnswerKeepsTheQuestionPictureWhenNothingIsSwapped) {
+  MakeQuiz({MediaPicture, 2, 1, RevealComment});
   WriteAnswers("answer1\r\nanswer2\r\n");
   BuildPane();
-  EXPECT_EQ(Text(5001), "BRAVO");
-  BITMAP info = {};
-  auto shown = reinterpret_cast<HBITMAP>(SendMessageA(Control(9901), STM_GETIMAGE, IMAGE_BITMAP, 0));
-  ASSERT_NE(shown, nullptr);
-  GetObjectA(shown, sizeof(info), &info);
-  EXPECT_EQ(info.bmHeight, 260);  // the answer picture, not the 130-high question picture
-  // Without an answer picture the question keeps its own.
+  EXPECT_EQ(Text(5002), "BRAVO");
+  EXPECT_NE(SendMessageA(Control(9901), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
   EXPECT_NE(SendMessageA(Control(9902), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
 }
 
