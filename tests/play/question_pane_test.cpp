@@ -1,5 +1,6 @@
 // Building the question pane and painting its fields, with real windows.
 #include <cstring>
+#include <string>
 
 #include "media/media_host.h"
 #include "play/question_pane.h"
@@ -264,6 +265,24 @@ TEST_F(QuestionPane, CloseKeepsTheVerdictBrushAndDestroyDeletesItOnce) {
   DestroyPane();
   EXPECT_EQ(rightBrush, nullptr);
   EXPECT_EQ(GetObjectType(brush), 0u);
+}
+
+TEST_F(QuestionPane, CloseRemovesTheClipFileOfTheCurrentClip) {
+  MakeQuiz({MediaAudio, 2, 1, RevealNone});
+  MediaHostStart();
+  BuildPane();
+  // The clip file of question 2, as its play button writes it, without a
+  // player holding it open.
+  ASSERT_EQ(WriteClipFile(QUESTION_MEDIA_BASE + 2, 1), 1);
+  const std::string clipFile = CurrentClipFile();
+  ASSERT_FALSE(clipFile.empty());
+  ASSERT_NE(GetFileAttributesA(clipFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  HBRUSH brush = rightBrush;
+  SendMessageA(pane, WM_CLOSE, 0, 0);
+  EXPECT_EQ(GetFileAttributesA(clipFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(rightBrush, brush);
+  DestroyPane();
+  MediaHostStop(nullptr);
 }
 
 TEST_F(QuestionPane, RestartRestoresSavedAnswersVerdictsAndScore) {
