@@ -119,7 +119,9 @@ const char* ToString(PngError error);
 // Attaches the RT_RCDATA resource `resourceId` of `module` and parses it.
 int PngLoadResource(PngImage* image, HINSTANCE module, int resourceId);
 // A bitmap of the decoded image owned by the caller, or null with lastError
-// set. Target kind 0: a top-down DIB section; otherwise a device-dependent
-// bitmap made with CreateDIBitmap. Format: a PngFormat or kPngDefaultFormat.
+// set (left 0 for a format that fits the image's colour type and depth but
+// names no converter). Target kind 0: a top-down DIB section; otherwise a
+// device-dependent bitmap made with CreateDIBitmap. Format: a PngFormat or
+// kPngDefaultFormat.
 HBITMAP PngCreateBitmap(PngImage* image, HWND window, uint32_t format, int targetKind);
 #endif

@@ -63,9 +63,11 @@ HBITMAP PngCreateBitmap(PngImage* image, HWND window, uint32_t format, int targe
   if (format == kPngDefaultFormat) {
     format = defaultFormat;
   }
+  // A format that fits the image's colour type and depth but names no
+  // converter makes no bitmap and leaves no code.
   uint32_t outputBits = PngOutputBits(format);
   if (outputBits == 0) {
-    return Refuse(image, PngErrorFormatMismatch);
+    return nullptr;
   }
   info.header.biBitCount = uint16_t(outputBits);
   const BITMAPINFO* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(&info);

@@ -113,6 +113,12 @@ TEST(PngBitmap, TwentyFourBitFormatForRgbaAndMismatches) {
   EXPECT_EQ(rgb.image.lastError, PngErrorFormatMismatch);
   EXPECT_EQ(PngCreateBitmap(&rgb.image, nullptr, 0x0208000C, 0), nullptr);  // flag byte 0
   EXPECT_EQ(rgb.image.lastError, PngErrorFormatMismatch);
+  // Type and depth fit, but no converter 7 exists for 8-bit colour: no
+  // bitmap and no code, whatever the target.
+  for (int targetKind : {0, 1}) {
+    EXPECT_EQ(PngCreateBitmap(&rgb.image, nullptr, 0x02080107, targetKind), nullptr);
+    EXPECT_EQ(rgb.image.lastError, PngErrorNone);
+  }
   // The record stays usable after a refused format.
   bitmap = PngCreateBitmap(&rgb.image, nullptr, kPngDefaultFormat, 0);
   EXPECT_NE(bitmap, nullptr);
