@@ -276,13 +276,12 @@ bool BuildGridQuestion(BuildState& s, int q) {
 
   if (picture) {
     // A question answered in a former run, under a mode that swaps pictures,
-    // already holds its answer picture from the judge, or stays empty when it
-    // has none; every other question gets its question picture.
-    const QuestionEntry* entry = doc->questionAt(q);
-    const bool swapsPicture = doc->revealMode == RevealPicture || doc->revealMode == RevealCommentAndPicture;
-    const bool answered = swapsPicture && entry != nullptr && entry->answered != 0;
+    // already holds its answer picture from the judge. One without an answer
+    // picture keeps its question picture, as it does when answered in play:
+    // a restart must show what the player saw.
     HWND control = GetDlgItem(s.pane, pictureId);
-    if (!answered && control != nullptr && s.row.bitmap[c] != nullptr) {
+    if (control != nullptr && s.row.bitmap[c] != nullptr &&
+        SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0) == 0) {
       HBITMAP old = reinterpret_cast<HBITMAP>(
           SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(s.row.bitmap[c])));
       s.row.bitmap[c] = nullptr;
