@@ -45,7 +45,7 @@ run_ctest() {
 build_tree() {
   local dir=$1
   shift
-  cmake -S . -B "build/$dir" -G Ninja -DTRIVO_WERROR=ON -DTRIVO_SHARED_DIR="$shared" "$@" >/dev/null &&
+  cmake -S . -B "build/$dir" -G Ninja -DTRIVO_WERROR=ON -DTRIVO_SHARED_DIR="$shared" -DTRIVO_BUILD_TESTS=ON "$@" >/dev/null &&
     ninja -C "build/$dir" -j "$jobs" >"build/$dir-build.log" 2>&1 ||
     { tail -40 "build/$dir-build.log"; return 1; }
 }
