@@ -545,7 +545,7 @@ int PngParse(PngImage* image) {
   image->cursor = image->data + sizeof kSignature;
   ChunkInfo chunk;
   // IHDR must come first and hold its 13 bytes.
-  if (!PngReadChunk(image, &chunk) || chunk.kind != ChunkIhdr || chunk.length != kIhdrSize) {
+  if (!PngReadChunk(image, &chunk) || chunk.kind != ChunkIhdr || chunk.length < kIhdrSize) {
     return Fail(image, PngErrorBadData);
   }
   image->header = image->cursor + 8;

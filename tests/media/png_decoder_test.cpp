@@ -522,6 +522,16 @@ TEST(PngParse, ChunkWalkRules) {
       {"first chunk not IHDR", build({{"tEXt", {}}, {"IHDR", ihdr}, {"IDAT", idat}}), 1, PngErrorBadData},
       {"IHDR of 12 bytes", build({{"IHDR", Bytes(ihdr.begin(), ihdr.end() - 1)}, {"IDAT", idat}}), 1,
        PngErrorBadData},
+      {"IHDR of 14 bytes read for its first 13",
+       build({{"IHDR",
+               [&] {
+                 Bytes h = ihdr;
+                 h.push_back(0xEE);
+                 return h;
+               }()},
+              {"IDAT", idat},
+              {"IEND", {}}}),
+       0, 0},
       {"zero width", build({{"IHDR", Ihdr(0, 1, 8, 0)}, {"IDAT", idat}}), 1, PngErrorBadData},
       {"zero height", build({{"IHDR", Ihdr(1, 0, 8, 0)}, {"IDAT", idat}}), 1, PngErrorBadData},
       {"grey depth 3", build({{"IHDR", Ihdr(1, 1, 3, 0)}, {"IDAT", idat}}), 1, PngErrorUnsupported},
