@@ -31,6 +31,13 @@ constexpr uint16_t kPe32PlusMagic = 0x20B;
 constexpr uint32_t kResourceDirectoryIndex = 2;
 constexpr uint32_t kSecurityDirectoryIndex = 4;
 constexpr uint32_t kMaxResourceLeaves = 100000;
+// A sound tree is read once: every directory, name and data entry is a
+// distinct part of it, so the bytes read add up to its size at most. Entries
+// that point at shared directories or names can make a small tree cost its
+// size squared; reading stops at a few times its size (plus room for a tiny
+// tree whose few names are shared).
+constexpr uint64_t kTreeWorkPerByte = 4;
+constexpr uint64_t kTreeWorkSlack = 4096;
 constexpr uint32_t kMaxFileAlignment = 0x10000;         // the format's upper bound
 constexpr uint32_t kResourceSectionFlags = 0x40000040;  // initialised data, readable
 constexpr uint32_t kInitialisedDataFlag = 0x00000040;
@@ -138,11 +145,22 @@ struct TreeReader {
   // Entries may share data; a tree that reads the file over and over is
   // refused rather than followed.
   uint64_t copiedBytes = 0;
+  // Tree bytes read so far, directories and names counted at every visit.
+  uint64_t work = 0;
 
   TreeReader(const PeImage& source, std::vector<ResourceEntry>* target)
       : image(source), cursor(source.bytes), out(target) {}
 
   bool InTree(uint32_t offset, uint32_t count) const { return static_cast<uint64_t>(offset) + count <= size; }
+
+  bool Spend(uint64_t bytes) {
+    work += bytes;
+    if (work > kTreeWorkPerByte * size + kTreeWorkSlack) {
+      error = PeError::TreeTooCostly;
+      return false;
+    }
+    return true;
+  }
 
   bool ReadName(uint32_t field, ResourceName* name) {
     if ((field & 0x80000000u) == 0) {
@@ -154,7 +172,7 @@ struct TreeReader {
       return false;
     }
     const uint32_t length = cursor.U16(base + offset);
-    if (!InTree(offset + 2, length * 2)) {
+    if (!InTree(offset + 2, length * 2) || !Spend(2 + 2 * length)) {
       return false;
     }
     name->isId = false;
@@ -174,7 +192,7 @@ struct TreeReader {
     const uint32_t named = cursor.U16(base + offset + 12);
     const uint32_t ids = cursor.U16(base + offset + 14);
     const uint32_t count = named + ids;
-    if (!InTree(offset + 16, count * 8)) {
+    if (!InTree(offset + 16, count * 8) || !Spend(16 + 8 * count)) {
       return false;
     }
     for (uint32_t i = 0; i < count; ++i) {
@@ -208,7 +226,7 @@ struct TreeReader {
   }
 
   bool ReadLeaf(uint32_t offset, const ResourceEntry* path) {
-    if (!InTree(offset, 16)) {
+    if (!InTree(offset, 16) || !Spend(16)) {
       return false;
     }
     if (out->size() >= kMaxResourceLeaves || copiedBytes > 2 * static_cast<uint64_t>(image.bytes.size())) {
@@ -392,6 +410,9 @@ const char* ToString(PeError error) {
       return "broken resource tree";
     case PeError::TooManyResources:
       return "too many resources";
+    case PeError::TreeTooCostly:
+      return "resource tree whose entries share directories or names over and over (refused: reading it "
+             "would take far more work than its size allows)";
     case PeError::NoRoomForSection:
       return "no room in the headers for a new section";
   }

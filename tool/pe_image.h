@@ -14,6 +14,7 @@ enum class PeError {
   BadSectionTable,    // a section outside the file or the image
   BadResourceTree,    // a directory, name or data entry out of bounds
   TooManyResources,   // a tree far beyond anything a program carries
+  TreeTooCostly,      // shared entries: reading it costs far more than its size
   NoRoomForSection,   // the headers have no space for one more section
 };
 

@@ -194,6 +194,145 @@ TEST(PeImage, RefusesWhatIsNotAnExecutable) {
   EXPECT_EQ(WriteResources(&image, SampleResources()), PeError::NoRoomForSection);
 }
 
+// Hand-made resource trees: directories of 16 bytes with their entries
+// behind them, put into a bare image as its last section.
+struct TreeBytes {
+  std::vector<uint8_t> bytes;
+
+  void Put16(size_t at, uint32_t value) {
+    Grow(at + 2);
+    bytes[at] = static_cast<uint8_t>(value);
+    bytes[at + 1] = static_cast<uint8_t>(value >> 8);
+  }
+  void Put32(size_t at, uint32_t value) {
+    Put16(at, value & 0xFFFF);
+    Put16(at + 2, value >> 16);
+  }
+  void Grow(size_t size) {
+    if (bytes.size() < size) {
+      bytes.resize(size, 0);
+    }
+  }
+  // A directory of `count` id entries at `at`, each pointing at `target`
+  // (a directory when `subdirectory`, else a data entry).
+  void Directory(size_t at, uint32_t count, uint32_t target, bool subdirectory) {
+    Put16(at + 14, count);
+    for (uint32_t i = 0; i < count; ++i) {
+      Put32(at + 16 + 8 * i, i + 1);
+      Put32(at + 20 + 8 * i, subdirectory ? 0x80000000u | target : target);
+    }
+    Grow(at + 16 + 8 * count);
+  }
+};
+
+constexpr uint32_t kTreeRva = 0x2000;  // where AppendPlainSection puts the tree
+
+std::vector<uint8_t> ImageWithTree(const std::vector<uint8_t>& tree) {
+  std::vector<uint8_t> image = MakeBareImage();
+  AppendPlainSection(&image, ".rsrc", static_cast<uint32_t>(tree.size()));
+  std::copy(tree.begin(), tree.end(), image.end() - ((tree.size() + 0x1FF) & ~size_t{0x1FF}));
+  const size_t resourceDirectory = 0x40 + 24 + 112 + 8 * 2;
+  for (int i = 0; i < 4; ++i) {
+    image[resourceDirectory + i] = static_cast<uint8_t>(kTreeRva >> (8 * i));
+    image[resourceDirectory + 4 + i] = static_cast<uint8_t>(tree.size() >> (8 * i));
+  }
+  return image;
+}
+
+PeError ReadTree(const std::vector<uint8_t>& bytes) {
+  PeImage image;
+  const PeError parsed = ParsePeImage(bytes, &image);
+  if (parsed != PeError::None) {
+    return parsed;
+  }
+  std::vector<ResourceEntry> resources;
+  const PeError read = ReadResources(image, &resources);
+  EXPECT_TRUE(read == PeError::None || resources.empty());
+  return read;
+}
+
+TEST(PeImage, EachErrorHasItsOwnInput) {
+  const std::vector<uint8_t> bare = MakeBareImage();
+  const uint32_t optional = 0x40 + 24;
+  const uint32_t sectionTable = optional + 240;
+  std::vector<uint8_t> truncated(bare.begin(), bare.begin() + 0x50);
+  std::vector<uint8_t> notMz = bare;
+  notMz[0] = 'X';
+  std::vector<uint8_t> rom = bare;
+  rom[optional] = 0x07;  // magic 0x207
+  std::vector<uint8_t> sectionOutside = bare;
+  sectionOutside[sectionTable + 22] = 0x01;  // raw data at 0x10400, past the end
+
+  TreeBytes outOfBounds;
+  outOfBounds.Directory(0, 1, 0x7000, true);
+
+  // Four language entries share one data entry that spans the whole tree:
+  // the copies would add up to more than twice the file.
+  TreeBytes sharedData;
+  sharedData.Directory(0, 1, 0x20, true);
+  sharedData.Directory(0x20, 1, 0x40, true);
+  sharedData.Directory(0x40, 4, 0x80, false);
+  sharedData.Put32(0x80, kTreeRva);
+  sharedData.Put32(0x84, 0x2000);
+  sharedData.Grow(0x2000);
+
+  // The unpack hang: 40 types share one name directory of 40 entries, which
+  // all share one empty language directory; 1,600 visits reach no leaf.
+  TreeBytes fanOut;
+  fanOut.Directory(0, 40, 0x200, true);
+  fanOut.Directory(0x200, 40, 0x400, true);
+  fanOut.Directory(0x400, 0, 0, true);
+
+  // Eight types named by one string of 65,535 characters.
+  TreeBytes longName;
+  longName.Directory(0, 8, 0x100, true);
+  for (uint32_t i = 0; i < 8; ++i) {
+    longName.Put32(16 + 8 * i, 0x80000000u | 0x200);
+  }
+  longName.Directory(0x100, 0, 0, true);
+  longName.Put16(0x200, 0xFFFF);
+  longName.Grow(0x202 + 2 * 0xFFFF);
+
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    PeError error;
+  } cases[] = {
+      {"bare image", bare, PeError::None},
+      {"headers cut short", truncated, PeError::Truncated},
+      {"no MZ", notMz, PeError::NotExecutable},
+      {"optional header magic", rom, PeError::UnsupportedFormat},
+      {"section data past the end", sectionOutside, PeError::BadSectionTable},
+      {"directory outside the tree", ImageWithTree(outOfBounds.bytes), PeError::BadResourceTree},
+      {"shared data copied over and over", ImageWithTree(sharedData.bytes), PeError::TooManyResources},
+      {"shared directories", ImageWithTree(fanOut.bytes), PeError::TreeTooCostly},
+      {"shared long name", ImageWithTree(longName.bytes), PeError::TreeTooCostly},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadTree(c.bytes), c.error) << c.what << ": " << ToString(ReadTree(c.bytes));
+  }
+
+  // A little sharing (two types share a name directory, whose two names
+  // share a language directory) stays within the budget.
+  TreeBytes sound;
+  sound.Directory(0, 2, 0x40, true);
+  sound.Directory(0x40, 2, 0x80, true);
+  sound.Directory(0x80, 2, 0xC0, false);
+  sound.Put32(0xC0, kTreeRva);
+  sound.Put32(0xC4, 0x10);
+  sound.Grow(0xD0);
+  std::vector<ResourceEntry> resources;
+  PeImage image;
+  ASSERT_EQ(ParsePeImage(ImageWithTree(sound.bytes), &image), PeError::None);
+  ASSERT_EQ(ReadResources(image, &resources), PeError::None);
+  EXPECT_EQ(resources.size(), 8u);
+
+  std::vector<uint8_t> noRoom = MakeBareImage();
+  noRoom[sectionTable + 40] = 'X';  // the next section slot is in use
+  PeImage full = Parse(noRoom);
+  EXPECT_EQ(WriteResources(&full, SampleResources()), PeError::NoRoomForSection);
+}
+
 TEST(PeImage, SurvivesEveryTruncationAndByteFlip) {
   PeImage image = Parse(MakeBareImage());
   ASSERT_EQ(WriteResources(&image, SampleResources()), PeError::None);
