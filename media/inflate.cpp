@@ -18,7 +18,8 @@
 // HLIT + HDIST, literal/length symbols 286-287, distance codes 30-31, an
 // oversubscribed code, an IDAT chunk running past the end of the PNG bytes,
 // and deflate data that needs bytes after the chain has ended (a truncated
-// stream). The Adler-32 trailer is read and not compared; a trailer cut short
+// stream; checked after every symbol, so it fails before its padding is
+// decoded). The Adler-32 trailer is read and not compared; a trailer cut short
 // is accepted. InflateWithResult tells which of these stopped the stream.
 #include "media/inflate.h"
 
@@ -173,6 +174,13 @@ inline InflateResult DecodeBlockBody(BitReader* in, Output* out, const HuffmanTa
                                      const HuffmanTable* distance) {
   for (;;) {
     int symbol = DecodeSymbol(in, litLen);
+    // Bits are taken one byte at a time, only when needed, so no byte is
+    // read ahead: a symbol that took padding cannot be real data. Stopping
+    // here keeps a stream that ends inside a block from decoding its zero
+    // padding into a whole image.
+    if (in->input->overrun != 0) {
+      return InflateInputEnded;
+    }
     if (symbol < 0) {
       return InflateBadData;
     }

@@ -471,6 +471,63 @@ TEST(Inflate, EachBrokenStreamFails) {
   }
 }
 
+// The zlib header and a dynamic block header whose literal/length code gives
+// literal 0 the one-bit code 0, and nothing after it: the stream's padding
+// (zero bits) reads as a run of literals.
+Bytes DynamicHeaderOnly() {
+  BitWriter w = Stream();
+  w.Bits(1, 1);       // BFINAL
+  w.Bits(2, 2);       // dynamic Huffman
+  w.Bits(0, 5);       // HLIT 257
+  w.Bits(0, 5);       // HDIST 1
+  w.Bits(18 - 4, 4);  // HCLEN 18: through code-length symbol 1
+  // RFC order 16 17 18 0 8 7 9 6 10 5 11 4 12 3 13 2 14 1: symbol 1 gets
+  // 1 bit (code 0), symbols 0 and 18 get 2 bits (codes 10 and 11).
+  const int kOrderLengths[18] = {0, 0, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+  for (int length : kOrderLengths) {
+    w.Bits(length, 3);
+  }
+  w.Code(0, 1);  // literal 0: length 1
+  w.Code(3, 2);  // 18: 138 zeros, 1-138
+  w.Bits(127, 7);
+  w.Code(3, 2);  // 18: 117 zeros, 139-255
+  w.Bits(117 - 11, 7);
+  w.Code(0, 1);  // 256: length 1
+  w.Code(0, 1);  // distance code 0: length 1
+  return w.bytes;
+}
+
+TEST(Inflate, PaddingIsNeverDecodedAsData) {
+  const Bytes header = DynamicHeaderOnly();
+  ASSERT_EQ(header.size(), 14u);  // in a PNG of 71 bytes with IHDR and IEND
+  const size_t outSize = 1 << 20;
+  Result r = InflateChunks(header, outSize);
+  EXPECT_EQ(r.reason, InflateInputEnded) << ToString(r.reason);
+  // The first zero byte after the data is one byte of padding, worth eight
+  // literals at most; before it the stream decoded none.
+  size_t written = 0;
+  for (uint8_t byte : r.out) {
+    written += byte != 0xA5 ? 1 : 0;
+  }
+  EXPECT_LE(written, 8u);
+
+  // The same header with literals and an end of block decodes, split
+  // anywhere.
+  BitWriter w;
+  w.bytes = header;
+  w.used = 4;  // 92 bits of header
+  for (int i = 0; i < 20; i++) {
+    w.Code(0, 1);  // literal 0
+  }
+  w.Code(1, 1);  // end of block
+  Trailer(&w);
+  for (size_t cut = 0; cut <= w.bytes.size(); cut++) {
+    Result ok = InflateChunks(w.bytes, 20, {cut});
+    ASSERT_EQ(ok.reason, InflateOk) << cut;
+    EXPECT_EQ(ok.out, Bytes(20, 0)) << cut;
+  }
+}
+
 TEST(Inflate, IdatChainRules) {
   Bytes stream = StoredStream(Text("abcdef"));
   PngImage image;
