@@ -20,8 +20,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -33,6 +31,7 @@
 
 #include "content/block_decoder.h"
 #include "media/clip_format.h"
+#include "tool/file_io.h"
 #include "tool/picture_check.h"
 #include "tool/text_1252.h"
 
@@ -132,24 +131,28 @@ struct Checker {
   }
 
   bool ReadFile(const std::string& relative, int line, const std::string& what, MediaResource* media) {
-    std::filesystem::path file(relative);
+    // Sources written on Windows separate folders with backslashes; they
+    // are separators here too.
+    std::string portable = relative;
+    std::replace(portable.begin(), portable.end(), '\\', '/');
+    std::filesystem::path file = std::filesystem::u8path(portable);
     if (file.is_relative()) {
       file = folder / file;
     }
-    media->path = file.string();
+    file.make_preferred();
+    media->path = PathText(file);
     std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) {
-      Error(line, what + " file not found: " + file.string());
+    if (!std::filesystem::exists(file, error)) {
+      Error(line, what + " file not found: " + media->path);
       return false;
     }
-    std::ifstream in(file, std::ios::binary);
-    media->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-      Error(line, what + " file cannot be read: " + file.string());
+    std::string reason;
+    if (!ReadInputFile(file, &media->bytes, &reason)) {
+      Error(line, what + " file cannot be read: " + media->path + ": " + reason);
       return false;
     }
     if (media->bytes.empty()) {
-      Error(line, what + " file is empty: " + file.string());
+      Error(line, what + " file is empty: " + media->path);
       return false;
     }
     return true;
@@ -358,6 +361,142 @@ int MakeAsciiToml(const std::string& text, std::string* out) {
   return 0;
 }
 
+// The TOML library follows nested tables by recursion, so a dotted key or a
+// table header of many thousand parts runs it out of stack. A quiz source
+// nests two levels ([[question]] and its keys); anything deeper than this is
+// refused before the library sees it.
+constexpr int kMaxTomlDepth = 32;
+
+// Returns the line of the first key, table or value nested deeper than
+// kMaxTomlDepth, or 0. Reads the ASCII copy made by MakeAsciiToml, where
+// every text is double-quoted. Depth counts the parts of the table header,
+// of each dotted key and every inline table and array around a value.
+int DeepestNestingLine(const std::string& text) {
+  enum class State { Normal, Comment, Basic, MultiBasic, Header } state = State::Normal;
+  State afterText = State::Normal;  // a quoted part of a header goes back to it
+  int line = 1;
+  int base = 0;        // depth of the table the next key goes into
+  int valueDepth = 0;  // depth of a value starting here
+  int dots = 0;        // dots of the key being read
+  bool lineStart = true;
+  std::vector<int> open;  // `base` outside each open bracket
+  auto at = [&text](size_t i, const char* token) { return text.compare(i, std::strlen(token), token) == 0; };
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\n') {
+      ++line;
+      if (state == State::Comment || state == State::Basic || state == State::Header) {
+        state = State::Normal;
+      }
+      if (state == State::Normal) {
+        dots = 0;
+        lineStart = open.empty();
+        valueDepth = base;
+      }
+      continue;
+    }
+    switch (state) {
+      case State::Comment:
+        break;
+      case State::Basic:
+      case State::MultiBasic:
+        if (c == '\\') {
+          i += i + 1 < text.size() && text[i + 1] != '\n' ? 1 : 0;
+        } else if (state == State::Basic && c == '"') {
+          state = afterText;
+        } else if (state == State::MultiBasic && at(i, "\"\"\"")) {
+          const size_t end = i + 3;
+          i += 2;
+          while (i + 1 < text.size() && text[i + 1] == '"' && i + 1 < end + 2) {
+            ++i;
+          }
+          state = State::Normal;
+        }
+        break;
+      case State::Header:
+        if (c == '"') {
+          state = State::Basic;
+          afterText = State::Header;
+        } else if (c == '.') {
+          ++dots;
+        } else if (c == ']') {
+          base = valueDepth = dots + 1;
+          if (base > kMaxTomlDepth) {
+            return line;
+          }
+          state = State::Normal;
+          lineStart = false;
+          if (i + 1 < text.size() && text[i + 1] == ']') {
+            ++i;
+          }
+        }
+        break;
+      case State::Normal:
+        if (c == ' ' || c == '\t' || c == '\r') {
+          break;
+        }
+        if (c == '[' && lineStart) {
+          state = State::Header;
+          dots = 0;
+          if (i + 1 < text.size() && text[i + 1] == '[') {
+            ++i;
+          }
+          break;
+        }
+        lineStart = false;
+        if (c == '#') {
+          state = State::Comment;
+        } else if (c == '"') {
+          state = at(i, "\"\"\"") ? State::MultiBasic : State::Basic;
+          afterText = State::Normal;
+          i += state == State::MultiBasic ? 2 : 0;
+        } else if (c == '.') {
+          ++dots;
+        } else if (c == '=') {
+          valueDepth = base + dots + 1;
+          dots = 0;
+        } else if (c == '{' || c == '[') {
+          open.push_back(base);
+          base = c == '{' ? valueDepth : valueDepth + 1;
+          valueDepth = base;
+          dots = 0;
+        } else if (c == '}' || c == ']') {
+          if (!open.empty()) {
+            base = open.back();
+            open.pop_back();
+          }
+          valueDepth = base;
+          dots = 0;
+        } else if (c == ',') {
+          valueDepth = base;
+          dots = 0;
+        }
+        if (valueDepth > kMaxTomlDepth || static_cast<int>(open.size()) > kMaxTomlDepth) {
+          return line;
+        }
+        break;
+    }
+  }
+  return 0;
+}
+
+// What a file given as a quiz source is when it is plainly no TOML, or null.
+const char* OtherFormat(const std::string& bytes) {
+  if (bytes.size() >= 64 && bytes.compare(0, 2, "MZ") == 0 && bytes.find('\0') < 64) {
+    return "this is a Windows executable, not a quiz source (TOML); trivo unpack writes out the source "
+           "of a quiz executable";
+  }
+  const bool littleEndianBom = bytes.compare(0, 2, "\xFF\xFE") == 0;
+  const bool bigEndianBom = bytes.compare(0, 2, "\xFE\xFF") == 0;
+  // UTF-16 without a mark still shows a zero byte beside every ASCII one.
+  const bool zeroBeside =
+      bytes.size() >= 2 && (bytes[0] == '\0') != (bytes[1] == '\0') && bytes.find('\0') < 2;
+  if (littleEndianBom || bigEndianBom || zeroBeside) {
+    return "the file is saved as UTF-16 (what Notepad calls \"Unicode\"); save it as UTF-8";
+  }
+  return nullptr;
+}
+
 template <size_t N>
 int IndexOf(const char* const (&names)[N], const std::string& value) {
   for (size_t i = 0; i < N; ++i) {
@@ -421,13 +560,22 @@ bool DecodeText(const uint8_t* coded, size_t size, std::string* plain) {
   return ok;
 }
 
-bool CompileQuizSource(const std::string& path, const std::string& tomlText, CompiledQuiz* quiz,
+bool CompileQuizSource(const std::string& path, const std::string& source, CompiledQuiz* quiz,
                        std::vector<Diagnostic>* diagnostics) {
   *quiz = CompiledQuiz();
   Checker check;
   check.path = path;
-  check.folder = std::filesystem::path(path).parent_path();
+  check.folder = std::filesystem::u8path(path).parent_path();
   check.diagnostics = diagnostics;
+
+  const char* const otherFormat = OtherFormat(source);
+  if (otherFormat != nullptr) {
+    check.Error(1, otherFormat);
+    return false;
+  }
+  // Some editors start UTF-8 with a byte order mark; TOML has no use for it.
+  const bool bom = source.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  const std::string tomlText = bom ? source.substr(3) : source;
 
   // TOML allows no control character but tab and line ends, and only
   // UTF-8; refusing both here keeps such bytes away from the parser.
@@ -456,6 +604,13 @@ bool CompileQuizSource(const std::string& path, const std::string& tomlText, Com
   if (outside > 0) {
     check.Error(outside,
                 "a character beyond ASCII stands outside quotes and comments; TOML allows it only in texts");
+    return false;
+  }
+
+  const int deep = DeepestNestingLine(asciiText);
+  if (deep > 0) {
+    check.Error(deep, "keys and tables nest more than " + std::to_string(kMaxTomlDepth) +
+                          " levels deep here; a quiz source needs two ([[question]] and its keys)");
     return false;
   }
 
@@ -507,18 +662,27 @@ bool CompileQuizSource(const std::string& path, const std::string& tomlText, Com
   quiz->quiz.mediaByte = static_cast<uint8_t>(kind < 0 ? 1 : kind + 1);
   quiz->quiz.leadByte = kQuizLeadByte;
 
+  // A refused kind, answer count or reveal stays unknown (-1, 0, -1): the
+  // checks that depend on it are skipped rather than run against a default
+  // the author never wrote.
   int answers = 1;
   int answersLine = 1;
   if (const toml::node* node = root.get("answers_per_question")) {
     answersLine = Checker::LineOf(node);
     const std::optional<int64_t> value = node->value_exact<int64_t>();
-    if (!value || (*value != 1 && *value != 2)) {
-      check.Error(Checker::LineOf(node), "answers_per_question must be 1 or 2");
+    answers = 0;
+    if (node->is_string()) {
+      check.Error(answersLine, "answers_per_question must be the number 1 or 2, not the text \"" +
+                                   *node->value<std::string>() + "\" (write it without quotes)");
+    } else if (!value) {
+      check.Error(answersLine, "answers_per_question must be the number 1 or 2");
+    } else if (*value != 1 && *value != 2) {
+      check.Error(answersLine, "answers_per_question must be 1 or 2 (not " + std::to_string(*value) + ")");
     } else {
       answers = static_cast<int>(*value);
     }
   }
-  quiz->quiz.answersPerQuestion = static_cast<uint8_t>(answers);
+  quiz->quiz.answersPerQuestion = static_cast<uint8_t>(answers == 0 ? 1 : answers);
 
   int reveal = 0;
   int revealLine = 1;
@@ -528,10 +692,11 @@ bool CompileQuizSource(const std::string& path, const std::string& tomlText, Com
       check.Error(revealLine,
                   "reveal must be one of none, picture, comment, comment-and-picture, all-comments (not '" +
                       text + "')");
-      reveal = 0;
     }
+  } else if (root.get("reveal")) {
+    reveal = -1;
   }
-  quiz->quiz.revealMode = static_cast<uint8_t>(reveal);
+  quiz->quiz.revealMode = static_cast<uint8_t>(reveal < 0 ? 0 : reveal);
 
   // The document's own background until the author chooses one.
   quiz->quiz.red = 90;
@@ -567,7 +732,7 @@ bool CompileQuizSource(const std::string& path, const std::string& tomlText, Com
     check.Error(Checker::LineOf(questionsNode), "questions are written as [[question]] tables");
     questions = nullptr;
   }
-  if (!questions || questions->empty()) {
+  if (!questionsNode || (questions && questions->empty())) {
     check.Error(questionsNode ? Checker::LineOf(questionsNode) : 1, "the quiz has no [[question]]");
   }
   const bool mediaQuiz = kind == 2 || kind == 3;
@@ -606,19 +771,21 @@ bool CompileQuizSource(const std::string& path, const std::string& tomlText, Com
         } else if (!table.get("answer2")) {
           check.Error(tableLine, label + ": 'answer2' is missing (the quiz has two answers per question)");
         }
-      } else if (hasAnswer2) {
+      } else if (hasAnswer2 && answers == 1) {
         check.Error(line, label + ": 'answer2' given, but the quiz has one answer per question");
+      } else if (hasAnswer2) {
+        question.answer2 = check.Text(text, label + " answer2", line, kMaxTextLength, true);
       }
       if (check.GetString(table, "comment", tableLine, &text, &line)) {
         question.comment = check.Text(text, label + " comment", line, kMaxTextLength, true);
-        if (reveal < 2) {
+        if (reveal >= 0 && reveal < 2) {
           check.Warn(line, label + ": the comment is never shown with reveal = \"" + kReveals[reveal] + "\"");
         }
       }
       const uint16_t mediaId = static_cast<uint16_t>(400 + questionNumber);
       const uint16_t answerId = static_cast<uint16_t>(10400 + questionNumber);
       if (check.GetString(table, "picture", tableLine, &text, &line)) {
-        if (kind != 1) {
+        if (kind >= 0 && kind != 1) {
           check.Error(line, label + ": only a picture quiz shows pictures");
         } else {
           check.Picture(text, line, label + " picture", mediaId, false, quiz);
@@ -627,7 +794,7 @@ bool CompileQuizSource(const std::string& path, const std::string& tomlText, Com
         check.Warn(tableLine, label + ": no picture; the player shows an empty frame");
       }
       if (check.GetString(table, "clip", tableLine, &text, &line)) {
-        if (!mediaQuiz) {
+        if (kind >= 0 && !mediaQuiz) {
           check.Error(line, label + ": only an audio or video quiz plays clips");
         } else {
           check.Clip(text, line, mediaId, quiz);
@@ -636,10 +803,10 @@ bool CompileQuizSource(const std::string& path, const std::string& tomlText, Com
         check.Warn(tableLine, label + ": no clip; its play button does nothing");
       }
       if (check.GetString(table, "answer_picture", tableLine, &text, &line)) {
-        if (kind != 1) {
+        if (kind >= 0 && kind != 1) {
           check.Error(line, label + ": only a picture quiz shows answer pictures");
         } else {
-          if (reveal != 1 && reveal != 3) {
+          if (reveal >= 0 && reveal != 1 && reveal != 3) {
             check.Warn(line, label + ": the answer picture is never shown with reveal = \"" +
                                  std::string(kReveals[reveal]) + "\"");
           }

@@ -42,6 +42,7 @@ constexpr uint8_t kQuizLeadByte = 1;
 
 // Parses and checks the source (its text given, so tests need no file);
 // media paths are taken relative to the folder of `path` and read from disk.
+// A UTF-8 byte order mark is skipped; UTF-16 and executables are named as such.
 // False when any error was found; warnings never fail.
 bool CompileQuizSource(const std::string& path, const std::string& tomlText, CompiledQuiz* quiz,
                        std::vector<Diagnostic>* diagnostics);

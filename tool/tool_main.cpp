@@ -3,10 +3,10 @@
 // 2 for a wrong command line.
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -14,6 +14,7 @@
 
 #include "media/png_decoder.h"
 #include "play/verdict_rules.h"
+#include "tool/file_io.h"
 #include "tool/picture_check.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
@@ -34,37 +35,49 @@ constexpr int kExitInvalid = 1;
 constexpr int kExitUsage = 2;
 constexpr size_t kProgressFromMediaCount = 5;
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
-  std::ifstream in(fs::u8path(path), std::ios::binary);
-  if (!in) {
-    return false;
-  }
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+// "1 question", "2 questions".
+std::string Count(size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// Writes through a temporary file renamed into place, so a failure never
-// leaves half a file where a good one may have been.
-bool WriteWholeFile(const fs::path& path, const void* data, size_t size) {
-  fs::path temporary = path;
-  temporary += ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      return false;
-    }
-    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      return false;
-    }
+// Reads an input named on the command line; says why when it cannot.
+bool ReadCommandLineFile(const std::string& path, std::vector<uint8_t>* bytes, const char* what) {
+  std::string reason;
+  if (!ReadInputFile(fs::u8path(path), bytes, &reason)) {
+    std::cerr << path << ": cannot read " << what << ": " << reason << "\n";
+    return false;
   }
+  return true;
+}
+
+// Writes an output (through a temporary, so a failure never leaves half a
+// file where a good one may have been); says why when it cannot.
+bool WriteCommandLineFile(const fs::path& path, const void* data, size_t size, const char* what) {
+  std::string reason;
+  if (!WriteOutputFile(path, data, size, &reason)) {
+    std::cerr << PathText(path) << ": cannot write " << what << ": " << reason << "\n";
+    return false;
+  }
+  return true;
+}
+
+// Refuses an output that is one of the inputs, whatever its spelling.
+bool RefuseOverwritingInput(const fs::path& output, const fs::path& input, const std::string& inputName) {
+  if (!IsSameFile(output, input)) {
+    return false;
+  }
+  std::cerr << PathText(output) << ": the output would replace " << inputName
+            << "; choose another output with -o\n";
+  return true;
+}
+
+// Creates the output folder (and its parents); says why when it cannot.
+bool CreateOutputFolder(const fs::path& folder) {
   std::error_code error;
-  fs::rename(temporary, path, error);
-  if (error) {
-    fs::remove(temporary, error);
+  fs::create_directories(folder, error);
+  if (error || !fs::is_directory(folder)) {
+    std::cerr << PathText(folder) << ": cannot create the folder: "
+              << (error ? error.message() : std::string("a file has that name")) << "\n";
     return false;
   }
   return true;
@@ -87,13 +100,21 @@ std::string FindPlayerTemplate(const std::string& option) {
   if (!option.empty()) {
     return option;
   }
+#ifdef _WIN32
+  if (const wchar_t* variable = _wgetenv(L"TRIVO_PLAYER")) {
+    if (*variable != L'\0') {
+      return PathText(fs::path(variable));
+    }
+  }
+#else
   if (const char* variable = std::getenv("TRIVO_PLAYER")) {
     if (*variable != '\0') {
       return variable;
     }
   }
+#endif
   const fs::path self = OwnExecutable();
-  return self.empty() ? std::string("trivo-player.exe") : (self.parent_path() / "trivo-player.exe").string();
+  return self.empty() ? std::string("trivo-player.exe") : PathText(self.parent_path() / "trivo-player.exe");
 }
 
 void PrintDiagnostics(const std::vector<Diagnostic>& diagnostics) {
@@ -104,8 +125,7 @@ void PrintDiagnostics(const std::vector<Diagnostic>& diagnostics) {
 
 bool Compile(const std::string& path, CompiledQuiz* quiz) {
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, &bytes)) {
-    std::cerr << path << ": cannot read the file\n";
+  if (!ReadCommandLineFile(path, &bytes, "the file")) {
     return false;
   }
   std::vector<Diagnostic> diagnostics;
@@ -120,13 +140,31 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
     return kExitInvalid;
   }
   const std::string playerPath = FindPlayerTemplate(playerOption);
-  std::vector<uint8_t> player;
-  if (!ReadWholeFile(playerPath, &player)) {
-    std::cerr << playerPath << ": cannot read the player template (give it with --player or TRIVO_PLAYER)\n";
+  const bool defaultOutput = output.empty();
+  if (defaultOutput) {
+    output = PathText(fs::u8path(source).replace_extension(".exe"));
+  }
+  const fs::path outputPath = fs::u8path(output);
+  if (RefuseOverwritingInput(outputPath, fs::u8path(source),
+                             defaultOutput ? "the quiz source (named .exe, as the quiz executable would be)"
+                                           : "the quiz source") ||
+      RefuseOverwritingInput(outputPath, fs::u8path(playerPath), "the player template")) {
     return kExitInvalid;
   }
-  if (output.empty()) {
-    output = fs::path(source).replace_extension(".exe").string();
+  for (const MediaResource& media : quiz.media) {
+    if (RefuseOverwritingInput(outputPath, fs::u8path(media.path), "the media file " + media.path)) {
+      return kExitInvalid;
+    }
+  }
+  const std::string outputProblem = OutputProblem(outputPath);
+  if (!outputProblem.empty()) {
+    std::cerr << output << ": cannot write the quiz executable: " << outputProblem << "\n";
+    return kExitInvalid;
+  }
+  std::vector<uint8_t> player;
+  if (!ReadCommandLineFile(playerPath, &player,
+                           "the player template (give it with --player or TRIVO_PLAYER)")) {
+    return kExitInvalid;
   }
   const bool showProgress = quiz.media.size() >= kProgressFromMediaCount;
   std::vector<uint8_t> executable;
@@ -142,19 +180,18 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
     std::cerr << playerPath << ": " << message << "\n";
     return kExitInvalid;
   }
-  if (!WriteWholeFile(output, executable.data(), executable.size())) {
-    std::cerr << output << ": cannot write the quiz executable\n";
+  if (!WriteCommandLineFile(outputPath, executable.data(), executable.size(), "the quiz executable")) {
     return kExitInvalid;
   }
-  std::cout << output << ": " << quiz.quiz.questions.size() << " questions, " << quiz.media.size()
-            << " media files, " << executable.size() << " bytes\n";
+  std::cout << output << ": " << Count(quiz.quiz.questions.size(), "question", "questions") << ", "
+            << Count(quiz.media.size(), "media file", "media files") << ", " << executable.size()
+            << " bytes\n";
   return kExitOk;
 }
 
 int RunUnpack(const std::string& exePath, const std::string& directory, bool force) {
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(exePath, &bytes)) {
-    std::cerr << exePath << ": cannot read the file\n";
+  if (!ReadCommandLineFile(exePath, &bytes, "the file")) {
     return kExitInvalid;
   }
   UnpackedQuiz unpacked;
@@ -165,26 +202,51 @@ int RunUnpack(const std::string& exePath, const std::string& directory, bool for
   }
   const fs::path folder = fs::u8path(directory);
   const fs::path toml = folder / "quiz.toml";
-  std::error_code error;
-  if (!force && fs::exists(toml, error)) {
-    std::cerr << toml.string() << ": already exists (use --force to replace it)\n";
+  // Every file is checked before any is written, so a refusal leaves the
+  // folder as it was.
+  std::vector<fs::path> outputs;
+  for (const UnpackedMedia& media : unpacked.media) {
+    outputs.push_back(folder / MediaFileName(media));
+  }
+  outputs.push_back(toml);
+  std::vector<fs::path> existing;
+  for (const fs::path& file : outputs) {
+    if (RefuseOverwritingInput(file, fs::u8path(exePath), "the quiz executable being unpacked")) {
+      return kExitInvalid;
+    }
+    const std::string problem = TargetProblem(file);
+    if (!problem.empty()) {
+      std::cerr << PathText(file) << ": cannot write the file: " << problem << "\n";
+      return kExitInvalid;
+    }
+    std::error_code error;
+    if (fs::exists(file, error)) {
+      existing.push_back(file);
+    }
+  }
+  if (!force && !existing.empty()) {
+    std::cerr << PathText(existing.front()) << ": already exists"
+              << (existing.size() > 1 ? ", with " + Count(existing.size() - 1, "other file", "other files") +
+                                            " the quiz would replace (use --force to replace them)"
+                                      : std::string(" (use --force to replace it)"))
+              << "\n";
     return kExitInvalid;
   }
-  fs::create_directories(folder, error);
-  for (const UnpackedMedia& media : unpacked.media) {
-    const fs::path file = folder / MediaFileName(media);
-    if (!WriteWholeFile(file, media.bytes.data(), media.bytes.size())) {
-      std::cerr << file.string() << ": cannot write the file\n";
+  if (!CreateOutputFolder(folder)) {
+    return kExitInvalid;
+  }
+  for (size_t i = 0; i < unpacked.media.size(); ++i) {
+    const UnpackedMedia& media = unpacked.media[i];
+    if (!WriteCommandLineFile(outputs[i], media.bytes.data(), media.bytes.size(), "the file")) {
       return kExitInvalid;
     }
   }
   const std::string text = FormatQuizSource(unpacked);
-  if (!WriteWholeFile(toml, text.data(), text.size())) {
-    std::cerr << toml.string() << ": cannot write the file\n";
+  if (!WriteCommandLineFile(toml, text.data(), text.size(), "the file")) {
     return kExitInvalid;
   }
-  std::cout << toml.string() << ": " << unpacked.quiz.quiz.questions.size() << " questions, "
-            << unpacked.media.size() << " media files\n";
+  std::cout << PathText(toml) << ": " << Count(unpacked.quiz.quiz.questions.size(), "question", "questions")
+            << ", " << Count(unpacked.media.size(), "media file", "media files") << "\n";
   return kExitOk;
 }
 
@@ -193,8 +255,8 @@ int RunCheck(const std::string& source) {
   if (!Compile(source, &quiz)) {
     return kExitInvalid;
   }
-  std::cout << source << ": " << quiz.quiz.questions.size() << " questions, " << quiz.media.size()
-            << " media files: ok\n";
+  std::cout << source << ": " << Count(quiz.quiz.questions.size(), "question", "questions") << ", "
+            << Count(quiz.media.size(), "media file", "media files") << ": ok\n";
   return kExitOk;
 }
 
@@ -221,24 +283,27 @@ int RunNew(const std::string& directory) {
   const fs::path folder = fs::u8path(directory);
   const fs::path toml = folder / "quiz.toml";
   std::error_code error;
-  if (fs::exists(toml, error)) {
-    std::cerr << toml.string() << ": already exists; choose another folder\n";
+  if (fs::exists(toml, error) || fs::is_symlink(toml, error)) {
+    std::cerr << PathText(toml) << ": already exists; choose another folder\n";
     return kExitInvalid;
   }
-  fs::create_directories(folder, error);
+  if (!CreateOutputFolder(folder)) {
+    return kExitInvalid;
+  }
   const std::string text = StarterQuizSource();
-  if (!WriteWholeFile(toml, text.data(), text.size())) {
-    std::cerr << toml.string() << ": cannot write the file\n";
+  if (!WriteCommandLineFile(toml, text.data(), text.size(), "the file")) {
     return kExitInvalid;
   }
-  std::cout << toml.string() << ": starter quiz written\n";
+  std::cout << PathText(toml) << ": starter quiz written\n";
   return kExitOk;
 }
 
 int RunDecode(const std::string& picture, const std::string& output) {
   std::vector<uint8_t> png;
-  if (!ReadWholeFile(picture, &png)) {
-    std::cerr << picture << ": cannot read the file\n";
+  if (!ReadCommandLineFile(picture, &png, "the file")) {
+    return kExitInvalid;
+  }
+  if (RefuseOverwritingInput(fs::u8path(output), fs::u8path(picture), "the picture")) {
     return kExitInvalid;
   }
   std::vector<uint8_t> bmp;
@@ -250,8 +315,7 @@ int RunDecode(const std::string& picture, const std::string& output) {
               << ToString(static_cast<PngError>(errorCode)) << ")\n";
     return kExitInvalid;
   }
-  if (!WriteWholeFile(fs::u8path(output), bmp.data(), bmp.size())) {
-    std::cerr << output << ": cannot write the file\n";
+  if (!WriteCommandLineFile(fs::u8path(output), bmp.data(), bmp.size(), "the file")) {
     return kExitInvalid;
   }
   return kExitOk;
@@ -313,11 +377,10 @@ int Run(int argc, char** argv) {
   return RunDecode(picture, output);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Arguments come in as UTF-8 whatever the console's code page: on Windows
+// they are taken from the UTF-16 command line.
+int RunWithUtf8Arguments(int argc, char** argv) {
 #ifdef _WIN32
-  // Arguments come in as UTF-8 whatever the console's code page.
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> utf8;
@@ -342,4 +405,22 @@ int main(int argc, char** argv) {
   }
 #endif
   return Run(argc, argv);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RemoveTemporaryOnInterrupt();
+  // Whatever goes wrong, the author gets a message and exit code 1, never an
+  // abort.
+  try {
+    return RunWithUtf8Arguments(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "trivo: out of memory\n";
+  } catch (const std::exception& error) {
+    std::cerr << "trivo: " << error.what() << "\n";
+  } catch (...) {
+    std::cerr << "trivo: unexpected failure\n";
+  }
+  return kExitInvalid;
 }

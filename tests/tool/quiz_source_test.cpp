@@ -207,6 +207,147 @@ TEST_F(QuizSourceTest, WarnsWhereThePlayerWouldSurprise) {
   }
 }
 
+TEST_F(QuizSourceTest, RefusesNestingDeeperThanThirtyTwoBeforeTheParser) {
+  auto dotted = [](int parts) {
+    std::string key = "a";
+    for (int i = 1; i < parts; ++i) {
+      key += ".a";
+    }
+    return key;
+  };
+  auto nested = [](int levels, const char* open, const char* close) {
+    std::string value = "1";
+    for (int i = 0; i < levels; ++i) {
+      value = std::string(open) + value + close;
+    }
+    return value;
+  };
+  struct Case {
+    std::string source;
+    int line;
+  } deep[] = {
+      // 150,000 parts (300 KB) overflowed the parser's stack.
+      {std::string(kHeader) + dotted(150000) + " = 1\n", 4},
+      {std::string(kHeader) + dotted(33) + " = 1\n", 4},
+      {std::string(kHeader) + kQuestions + "[" + dotted(33) + "]\n", 10},
+      {std::string(kHeader) + kQuestions + "[[" + dotted(33) + "]]\n", 10},
+      {std::string(kHeader) + "[" + dotted(30) + "]\n" + dotted(3) + " = 1\n", 5},
+      {std::string(kHeader) + "x = " + nested(32, "{b = ", "}") + "\n", 4},
+      {std::string(kHeader) + "x = " + nested(32, "[", "]") + "\n", 4},
+      {std::string(kHeader) + "x = [\n" + nested(31, "[", "]") + "\n]\n", 5},
+  };
+  for (const Case& c : deep) {
+    EXPECT_FALSE(Compile(c.source));
+    const Diagnostic* found = Find(true, "nest more than 32 levels");
+    ASSERT_NE(found, nullptr) << c.source.substr(0, 200) << "\n" << All();
+    EXPECT_EQ(found->line, c.line);
+    EXPECT_EQ(diagnostics_.size(), 1u) << All();
+  }
+  // Thirty-two levels, and dots that are no part of a key, go through to the
+  // parser (which then reports the unknown key or nothing).
+  const std::string shallow[] = {
+      std::string(kHeader) + dotted(32) + " = 1\n" + kQuestions,
+      std::string(kHeader) + "x = " + nested(31, "{b = ", "}") + "\n" + kQuestions,
+      std::string(kHeader) + "x = " + nested(31, "[", "]") + "\n" + kQuestions,
+      std::string(kHeader) + "\"" + dotted(40) + "\" = 1\n" + kQuestions,
+      std::string(kHeader) + "x = [" + std::string(40, '1') + ".5, 2.5]  # " + dotted(40) + "\n" + kQuestions,
+      std::string(kHeader) + "x = \"\"\"\n" + dotted(40) + "\\\n\"\"\"\n" + kQuestions,
+      std::string(kHeader) + "x = '" + dotted(40) + "'\n" + kQuestions,
+  };
+  for (const std::string& source : shallow) {
+    Compile(source);
+    EXPECT_EQ(Find(true, "nest more than"), nullptr) << source << "\n" << All();
+    EXPECT_NE(Find(true, "unknown key"), nullptr) << source << "\n" << All();
+  }
+}
+
+TEST_F(QuizSourceTest, NamesWhatIsNoUtf8Toml) {
+  const std::string valid = std::string(kHeader) + kQuestions;
+  EXPECT_TRUE(Compile("\xEF\xBB\xBF" + valid)) << All();  // a byte order mark
+  std::string littleEndian = "\xFF\xFE";
+  std::string bigEndian = "\xFE\xFF";
+  std::string unmarked;
+  for (char c : valid) {
+    littleEndian += std::string{c, '\0'};
+    bigEndian += std::string{'\0', c};
+    unmarked += std::string{c, '\0'};
+  }
+  for (const std::string& utf16 : {littleEndian, bigEndian, unmarked}) {
+    EXPECT_FALSE(Compile(utf16));
+    ASSERT_EQ(diagnostics_.size(), 1u) << All();
+    EXPECT_NE(All().find("saved as UTF-16 (what Notepad calls \"Unicode\"); save it as UTF-8"),
+              std::string::npos)
+        << All();
+  }
+  std::vector<uint8_t> exe = MakeBareImage();
+  EXPECT_FALSE(Compile(std::string(exe.begin(), exe.end())));
+  ASSERT_EQ(diagnostics_.size(), 1u) << All();
+  EXPECT_NE(All().find(":1: this is a Windows executable, not a quiz source"), std::string::npos) << All();
+}
+
+TEST_F(QuizSourceTest, ARefusedValueGivesOneErrorAndNoFollowOns) {
+  const std::string pictures =
+      "[[question]]\nanswer = \"Paris\"\npicture = \"photo.jpg\"\nanswer_picture = \"photo.jpg\"\n"
+      "comment = \"c\"\nanswer2 = \"Lyon\"\n";
+  std::string three;
+  for (int i = 0; i < 3; ++i) {
+    three += pictures;
+  }
+  struct Case {
+    std::string source;
+    const char* message;
+  } cases[] = {
+      {"title = \"Q\"\nkind = \"pictures\"\nreveal = \"comment-and-picture\"\nanswers_per_question = 2\n" +
+           three,
+       "kind must be one of"},
+      {"title = \"Q\"\nkind = 1\nreveal = \"comment-and-picture\"\nanswers_per_question = 2\n" + three,
+       "'kind' must be a text"},
+      {"title = \"Q\"\nreveal = \"comment-and-picture\"\nanswers_per_question = 2\n" + three,
+       "'kind' is missing"},
+      {"title = \"Q\"\nkind = \"picture\"\nreveal = \"comments\"\nanswers_per_question = 2\n" + three,
+       "reveal must be one of"},
+      {"title = \"Q\"\nkind = \"picture\"\nreveal = 2\nanswers_per_question = 2\n" + three,
+       "'reveal' must be a text"},
+      {"title = \"Q\"\nkind = \"picture\"\nreveal = \"comment-and-picture\"\nanswers_per_question = \"2\"\n" +
+           three,
+       "answers_per_question must be the number 1 or 2, not the text \"2\" (write it without quotes)"},
+      {"title = \"Q\"\nkind = \"picture\"\nreveal = \"comment-and-picture\"\nanswers_per_question = 2.0\n" +
+           three,
+       "answers_per_question must be the number 1 or 2"},
+      {"title = \"Q\"\nkind = \"picture\"\nreveal = \"comment-and-picture\"\nanswers_per_question = 3\n" +
+           three,
+       "answers_per_question must be 1 or 2 (not 3)"},
+      {"title = \"Q\"\nkind = \"text\"\nquestion = [1, 2]\n", "[[question]] tables"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(Compile(c.source));
+    EXPECT_NE(Find(true, c.message), nullptr) << c.message << "\n" << All();
+    // Comments and answer pictures draw no warning with this reveal;
+    // only the refused value speaks.
+    EXPECT_EQ(diagnostics_.size(), 1u) << c.message << "\n" << All();
+  }
+  // A refused kind still checks the media files named.
+  EXPECT_FALSE(
+      Compile("title = \"Q\"\nkind = \"pictures\"\n[[question]]\nanswer = \"Paris\"\n"
+              "picture = \"missing.jpg\"\n"));
+  EXPECT_NE(Find(true, "picture file not found"), nullptr) << All();
+  EXPECT_EQ(diagnostics_.size(), 2u) << All();
+}
+
+TEST_F(QuizSourceTest, MediaPathsTakeEitherSlashAndRefuseFolders) {
+  std::filesystem::create_directories(folder_ / "img" / "dossier.png");
+  WriteBinaryFile(folder_ / "img" / "soleil \xC3\xA9t\xC3\xA9.png", MakePng(4, 4));
+  const std::string head = "title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\n";
+  ASSERT_TRUE(Compile(head + "picture = 'img\\soleil \xC3\xA9t\xC3\xA9.png'\n")) << All();
+  ASSERT_EQ(quiz_.media.size(), 1u);
+  EXPECT_EQ(quiz_.media[0].bytes, MakePng(4, 4));
+  EXPECT_TRUE(Compile(head + "picture = \"img/soleil \xC3\xA9t\xC3\xA9.png\"\n")) << All();
+
+  EXPECT_FALSE(Compile(head + "picture = \"img/dossier.png\"\n"));
+  EXPECT_NE(Find(true, "dossier.png: it is a folder, not a file"), nullptr) << All();
+  EXPECT_EQ(Find(true, "not found"), nullptr) << All();
+}
+
 TEST_F(QuizSourceTest, RefusesTheNinetySeventhQuestion) {
   std::string source = "title = \"Q\"\nkind = \"text\"\n";
   for (int i = 0; i < 97; ++i) {

@@ -2,6 +2,7 @@
 // judge's verdict words, the starter quiz and the PNG decode command.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -41,6 +42,17 @@ class ToolCliTest : public ::testing::Test {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+  }
+
+  std::string Path(const std::string& name) const { return "'" + (folder_ / name).string() + "'"; }
+
+  // A one-question picture quiz and a player template to build it with.
+  void WritePictureQuiz() {
+    WriteBinaryFile(folder_ / "player.exe", MakeBareImage());
+    WriteBinaryFile(folder_ / "photo.png", MakePng(4, 4));
+    WriteTextFile(
+        folder_ / "q.toml",
+        "title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\npicture = \"photo.png\"\n");
   }
 
   std::filesystem::path folder_;
@@ -142,6 +154,140 @@ TEST_F(ToolCliTest, DecodeWritesABmpOrNothing) {
   EXPECT_EQ(bad.code, 1);
   EXPECT_NE(bad.err.find("error 0x"), std::string::npos) << bad.err;
   EXPECT_FALSE(std::filesystem::exists(folder_ / "bad.bmp"));
+}
+
+TEST_F(ToolCliTest, ReadsOnlyRegularFiles) {
+  WritePictureQuiz();
+  std::filesystem::create_directories(folder_ / "folder.toml");
+  ASSERT_EQ(mkfifo((folder_ / "pipe.toml").c_str(), 0600), 0);
+  { std::ofstream sparse(folder_ / "huge.exe"); }
+  std::filesystem::resize_file(folder_ / "huge.exe", 300u << 20);
+  struct Case {
+    std::string arguments;
+    std::string message;
+  } cases[] = {
+      {"check " + Path("folder.toml"), "folder.toml: cannot read the file: it is a folder, not a file"},
+      {"check " + Path("pipe.toml"), "pipe.toml: cannot read the file: it is not a regular file"},
+      {"unpack " + Path("huge.exe") + " -o " + Path("out"), "it is 300 MB; files over 256 MB are not read"},
+      {"build " + Path("q.toml") + " --player " + Path("folder.toml") + " -o " + Path("q.exe"),
+       "cannot read the player template (give it with --player or TRIVO_PLAYER): it is a folder"},
+  };
+  for (const Case& c : cases) {
+    const ToolRun run = Trivo(c.arguments);
+    EXPECT_EQ(run.code, 1) << c.arguments;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.arguments << "\n" << run.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "out"));
+}
+
+TEST_F(ToolCliTest, NeverWritesOverAnInput) {
+  WritePictureQuiz();
+  const std::vector<uint8_t> source = ReadBinaryFile(folder_ / "q.toml");
+  std::filesystem::copy_file(folder_ / "q.toml", folder_ / "named.exe");
+  WriteBinaryFile(folder_ / "ok.png", MakePng(3, 2));
+  const std::string player = " --player " + Path("player.exe");
+  struct Case {
+    std::string arguments;
+    const char* replaced;
+  } cases[] = {
+      {"build " + Path("q.toml") + player + " -o " + Path("q.toml"), "the quiz source"},
+      {"build " + Path("q.toml") + player + " -o '" + folder_.string() + "/./q.toml'", "the quiz source"},
+      {"build " + Path("named.exe") + player, "the quiz source (named .exe"},
+      {"build " + Path("q.toml") + player + " -o " + Path("player.exe"), "the player template"},
+      {"build " + Path("q.toml") + player + " -o " + Path("photo.png"), "the media file"},
+      {"decode " + Path("ok.png") + " -o " + Path("ok.png"), "the picture"},
+  };
+  for (const Case& c : cases) {
+    const ToolRun run = Trivo(c.arguments);
+    EXPECT_EQ(run.code, 1) << c.arguments;
+    EXPECT_NE(run.err.find(std::string("the output would replace ") + c.replaced), std::string::npos)
+        << c.arguments << "\n"
+        << run.err;
+  }
+  EXPECT_EQ(ReadBinaryFile(folder_ / "q.toml"), source);
+  EXPECT_EQ(ReadBinaryFile(folder_ / "named.exe"), source);
+  EXPECT_EQ(ReadBinaryFile(folder_ / "player.exe"), MakeBareImage());
+  EXPECT_EQ(ReadBinaryFile(folder_ / "photo.png"), MakePng(4, 4));
+  EXPECT_EQ(ReadBinaryFile(folder_ / "ok.png"), MakePng(3, 2));
+}
+
+TEST_F(ToolCliTest, WriteFailuresNameTheirCauseAndKeepTheOldFile) {
+  WritePictureQuiz();
+  std::filesystem::create_directories(folder_ / "folder.exe");
+  const std::string build = "build " + Path("q.toml") + " --player " + Path("player.exe") + " -o ";
+  struct Case {
+    std::string arguments;
+    std::string message;
+  } cases[] = {
+      {build + Path("missing/q.exe"), "q.exe: cannot write the quiz executable: the folder " +
+                                          (folder_ / "missing").string() + " does not exist"},
+      {build + Path("folder.exe"), "folder.exe: cannot write the quiz executable: it is a folder"},
+  };
+  for (const Case& c : cases) {
+    const ToolRun run = Trivo(c.arguments);
+    EXPECT_EQ(run.code, 1) << c.arguments;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.arguments << "\n" << run.err;
+  }
+
+  // A file size limit (2 blocks of 512 bytes) cuts the write short: the
+  // failure is reported, not a truncated file renamed over the old one.
+  WriteTextFile(folder_ / "q.exe", "old");
+  WriteTextFile(folder_ / "q.exe.part", "someone else's");
+  const std::string command = "ulimit -f 2; '" + std::string(TRIVO_TOOL_FILE) + "' " + build + Path("q.exe") +
+                              " 2>'" + (folder_ / "err.txt").string() + "'";
+  const int status = std::system(("sh -c \"" + command + "\"").c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_NE(Slurp((folder_ / "err.txt").string())
+                .find("cannot write the quiz executable: writing failed: File too large"),
+            std::string::npos)
+      << Slurp((folder_ / "err.txt").string());
+  EXPECT_EQ(ReadBinaryFile(folder_ / "q.exe"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  size_t temporaries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+    temporaries += entry.path().extension() == ".part" ? 1 : 0;
+  }
+  EXPECT_EQ(temporaries, 1u);  // only the other program's, untouched
+  EXPECT_EQ(ReadBinaryFile(folder_ / "q.exe.part").size(), 14u);
+
+  const ToolRun built = Trivo(build + Path("q.exe"));
+  EXPECT_EQ(built.code, 0) << built.err;
+  EXPECT_NE(built.out.find("q.exe: 1 question, 1 media file, "), std::string::npos) << built.out;
+}
+
+TEST_F(ToolCliTest, UnpackChecksEveryFileBeforeWritingAny) {
+  WritePictureQuiz();
+  ASSERT_EQ(
+      Trivo("build " + Path("q.toml") + " --player " + Path("player.exe") + " -o " + Path("q.exe")).code, 0);
+  std::filesystem::create_directories(folder_ / "out");
+  WriteTextFile(folder_ / "out" / "question01.png", "mine");
+  const ToolRun refused = Trivo("unpack " + Path("q.exe") + " -o " + Path("out"));
+  EXPECT_EQ(refused.code, 1);
+  EXPECT_NE(refused.err.find("question01.png: already exists (use --force to replace it)"), std::string::npos)
+      << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "out" / "quiz.toml"));
+  EXPECT_EQ(ReadBinaryFile(folder_ / "out" / "question01.png"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+
+  // A folder in the way is refused even with --force, before any writing.
+  std::filesystem::create_directories(folder_ / "out" / "quiz.toml");
+  const ToolRun folder = Trivo("unpack " + Path("q.exe") + " -o " + Path("out") + " --force");
+  EXPECT_EQ(folder.code, 1);
+  EXPECT_NE(folder.err.find("quiz.toml: cannot write the file: it is a folder"), std::string::npos)
+      << folder.err;
+  EXPECT_EQ(ReadBinaryFile(folder_ / "out" / "question01.png"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+
+  std::filesystem::remove(folder_ / "out" / "quiz.toml");
+  const ToolRun forced = Trivo("unpack " + Path("q.exe") + " -o " + Path("out") + " --force");
+  EXPECT_EQ(forced.code, 0) << forced.err;
+  EXPECT_NE(forced.out.find("quiz.toml: 1 question, 1 media file\n"), std::string::npos) << forced.out;
+  EXPECT_EQ(ReadBinaryFile(folder_ / "out" / "question01.png"), MakePng(4, 4));
+  const ToolRun check = Trivo("check " + Path("out/quiz.toml"));
+  EXPECT_EQ(check.code, 0) << check.err;
+  EXPECT_NE(check.out.find("1 question, 1 media file: ok"), std::string::npos) << check.out;
+
+  const ToolRun exe = Trivo("check " + Path("q.exe"));
+  EXPECT_EQ(exe.code, 1);
+  EXPECT_NE(exe.err.find("q.exe:1: this is a Windows executable, not a quiz source"), std::string::npos)
+      << exe.err;
 }
 
 }  // namespace
