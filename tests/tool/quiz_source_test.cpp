@@ -336,7 +336,7 @@ TEST_F(QuizSourceTest, ARefusedValueGivesOneErrorAndNoFollowOns) {
 
 TEST_F(QuizSourceTest, MediaPathsTakeEitherSlashAndRefuseFolders) {
   std::filesystem::create_directories(folder_ / "img" / "dossier.png");
-  WriteBinaryFile(folder_ / "img" / "soleil \xC3\xA9t\xC3\xA9.png", MakePng(4, 4));
+  WriteBinaryFile(folder_ / std::filesystem::u8path("img/soleil \xC3\xA9t\xC3\xA9.png"), MakePng(4, 4));
   const std::string head = "title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\n";
   ASSERT_TRUE(Compile(head + "picture = 'img\\soleil \xC3\xA9t\xC3\xA9.png'\n")) << All();
   ASSERT_EQ(quiz_.media.size(), 1u);
