@@ -290,4 +290,21 @@ TEST_F(ToolCliTest, UnpackChecksEveryFileBeforeWritingAny) {
       << exe.err;
 }
 
+TEST_F(ToolCliTest, NoExceptionEscapes) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#else
+  // 200 MB is under the file limit but over what 150 MB of address space
+  // can hold: the allocation throws, and the tool says so and exits 1.
+  { std::ofstream sparse(folder_ / "big.exe"); }
+  std::filesystem::resize_file(folder_ / "big.exe", 200u << 20);
+  const std::string command = "ulimit -v 150000; '" + std::string(TRIVO_TOOL_FILE) + "' unpack " +
+                              Path("big.exe") + " -o " + Path("out") + " 2>'" +
+                              (folder_ / "err.txt").string() + "'";
+  const int status = std::system(("sh -c \"" + command + "\"").c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_EQ(Slurp((folder_ / "err.txt").string()), "trivo: out of memory\n");
+#endif
+}
+
 }  // namespace
