@@ -133,8 +133,19 @@ bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const Compi
       resources.end());
   PutResourceEntry(&resources, kPatchType, ResourceName::Id(IDR_QUIZ_TEXT), quizBlock);
   PutResourceEntry(&resources, kPatchType, ResourceName::Id(IDR_SCORE_CODES), codesBlock);
+  // Question media first, answer pictures after them: the player reads only
+  // the first at start-up, so those pages lie together.
+  std::vector<const MediaResource*> ordered;
+  for (bool answers : {false, true}) {
+    for (const MediaResource& media : quiz.media) {
+      if ((media.id > ANSWER_PICTURE_BASE) == answers) {
+        ordered.push_back(&media);
+      }
+    }
+  }
   size_t index = 0;
-  for (const MediaResource& media : quiz.media) {
+  for (const MediaResource* item : ordered) {
+    const MediaResource& media = *item;
     ++index;
     if (progress) {
       progress(index, quiz.media.size(), media.path);
