@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang clang-format libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   mingw-w64 wine wine64 xvfb xauth xdotool imagemagick
-  libspng-dev libdeflate-dev zlib1g-dev libtomlplusplus-dev libcli11-dev
+  libspng-dev libdeflate-dev zlib1g-dev libturbojpeg0-dev libtomlplusplus-dev libcli11-dev bc
   espeak-ng ffmpeg lame
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
 )

@@ -42,6 +42,7 @@ constexpr uint32_t kMaxFileAlignment = 0x10000;         // the format's upper bo
 constexpr uint32_t kResourceSectionFlags = 0x40000040;  // initialised data, readable
 constexpr uint32_t kInitialisedDataFlag = 0x00000040;
 constexpr uint16_t kNeutralLanguage = 0;
+constexpr uint64_t kPageSize = 4096;
 
 // Optional header offsets shared by both formats, and the ones that differ.
 constexpr uint32_t kOptSizeOfInitializedData = 8;
@@ -251,55 +252,89 @@ struct TreeReader {
   }
 };
 
-// The new resource section's bytes for a section at `sectionRva`.
-std::vector<uint8_t> LayOutResourceSection(const std::vector<ResourceEntry>& resources, uint32_t sectionRva) {
-  // type -> name -> language -> entry index, each level in loader order.
-  struct NameLessFn {
-    bool operator()(const ResourceName& a, const ResourceName& b) const { return NameLess(a, b); }
-  };
-  std::map<ResourceName, std::map<ResourceName, std::map<uint16_t, size_t>, NameLessFn>, NameLessFn> tree;
+// type -> name -> language -> entry index, each level in loader order.
+struct NameLessFn {
+  bool operator()(const ResourceName& a, const ResourceName& b) const { return NameLess(a, b); }
+};
+using ResourceTree =
+    std::map<ResourceName, std::map<ResourceName, std::map<uint16_t, size_t>, NameLessFn>, NameLessFn>;
+
+// Where every part of a new resource section goes, worked out in 64 bits
+// before any byte is written: directories, data entries, strings, data.
+struct SectionPlan {
+  ResourceTree tree;
+  std::vector<const ResourceName*> strings;
+  std::map<const ResourceName*, uint64_t> stringOffsets;
+  uint64_t leavesStart = 0;
+  std::vector<uint64_t> dataOffsets;  // by entry index
+  uint64_t size = 0;
+};
+
+SectionPlan PlanSection(const std::vector<ResourceEntry>& resources, const std::vector<uint64_t>& dataSizes) {
+  SectionPlan plan;
+  ResourceTree& tree = plan.tree;
   for (size_t i = 0; i < resources.size(); ++i) {
     tree[resources[i].type][resources[i].name][resources[i].language] = i;
   }
-
-  // Sizes: directories, data entries, strings, data.
-  uint32_t directoryBytes = 16 + 8 * static_cast<uint32_t>(tree.size());
-  uint32_t leafCount = 0;
-  std::vector<const ResourceName*> strings;
+  uint64_t directoryBytes = 16 + 8 * static_cast<uint64_t>(tree.size());
+  uint64_t leafCount = 0;
   for (auto& type : tree) {
     if (!type.first.isId) {
-      strings.push_back(&type.first);
+      plan.strings.push_back(&type.first);
     }
-    directoryBytes += 16 + 8 * static_cast<uint32_t>(type.second.size());
+    directoryBytes += 16 + 8 * static_cast<uint64_t>(type.second.size());
     for (auto& name : type.second) {
       if (!name.first.isId) {
-        strings.push_back(&name.first);
+        plan.strings.push_back(&name.first);
       }
-      directoryBytes += 16 + 8 * static_cast<uint32_t>(name.second.size());
-      leafCount += static_cast<uint32_t>(name.second.size());
+      directoryBytes += 16 + 8 * static_cast<uint64_t>(name.second.size());
+      leafCount += name.second.size();
     }
   }
-  const uint32_t leavesStart = directoryBytes;
-  uint32_t cursor = leavesStart + 16 * leafCount;
-  std::map<const ResourceName*, uint32_t> stringOffsets;
-  for (const ResourceName* name : strings) {
-    stringOffsets[name] = cursor;
-    cursor += 2 + 2 * static_cast<uint32_t>(name->text.size());
+  plan.leavesStart = directoryBytes;
+  uint64_t cursor = plan.leavesStart + 16 * leafCount;
+  for (const ResourceName* name : plan.strings) {
+    plan.stringOffsets[name] = cursor;
+    cursor += 2 + 2 * static_cast<uint64_t>(name->text.size());
   }
-  cursor = static_cast<uint32_t>(AlignUp(cursor, 8));
-  std::vector<uint32_t> dataOffsets(resources.size());
+  cursor = AlignUp(cursor, 8);
+  plan.dataOffsets.resize(resources.size());
   for (size_t i = 0; i < resources.size(); ++i) {
-    dataOffsets[i] = cursor;
-    cursor = static_cast<uint32_t>(AlignUp(cursor + resources[i].data.size(), 8));
+    plan.dataOffsets[i] = cursor;
+    cursor = AlignUp(cursor + dataSizes[i], 8);
   }
-  std::vector<uint8_t> section(cursor, 0);
+  plan.size = cursor;
+  return plan;
+}
+
+std::vector<uint64_t> DataSizes(const std::vector<ResourceEntry>& resources) {
+  std::vector<uint64_t> sizes;
+  sizes.reserve(resources.size());
+  for (const ResourceEntry& entry : resources) {
+    sizes.push_back(entry.data.size());
+  }
+  return sizes;
+}
+
+// Whether a section of `size` bytes at `sectionRva` stays inside a 32-bit
+// image, every data RVA included.
+bool FitsImage(uint64_t sectionRva, uint64_t size, uint32_t sectionAlignment) {
+  return size <= 0xFFFFFFFFull && sectionRva + AlignUp(size, sectionAlignment) <= 0xFFFFFFFFull;
+}
+
+// The new resource section's bytes for a section at `sectionRva`; the plan
+// has been checked to fit a 32-bit image, so every offset fits 32 bits.
+std::vector<uint8_t> LayOutResourceSection(const std::vector<ResourceEntry>& resources,
+                                           const SectionPlan& plan, uint32_t sectionRva) {
+  const ResourceTree& tree = plan.tree;
+  std::vector<uint8_t> section(static_cast<size_t>(plan.size), 0);
 
   auto writeDirectoryHeader = [&section](uint32_t at, uint16_t named, uint16_t ids) {
     Put16(&section, at + 12, named);
     Put16(&section, at + 14, ids);
   };
-  auto nameField = [&stringOffsets](const ResourceName& name) -> uint32_t {
-    return name.isId ? name.id : (0x80000000u | stringOffsets.at(&name));
+  auto nameField = [&plan](const ResourceName& name) -> uint32_t {
+    return name.isId ? name.id : (0x80000000u | static_cast<uint32_t>(plan.stringOffsets.at(&name)));
   };
   auto countNamed = [](const auto& level) {
     uint16_t named = 0;
@@ -323,7 +358,7 @@ std::vector<uint8_t> LayOutResourceSection(const std::vector<ResourceEntry>& res
     next += 16 + 8 * static_cast<uint32_t>(type.second.size());
     slot += 8;
   }
-  uint32_t leaf = leavesStart;
+  uint32_t leaf = static_cast<uint32_t>(plan.leavesStart);
   size_t typeIndex = 0;
   std::vector<std::pair<uint32_t, const std::map<uint16_t, size_t>*>> nameDirs;
   for (auto& type : tree) {
@@ -346,15 +381,15 @@ std::vector<uint8_t> LayOutResourceSection(const std::vector<ResourceEntry>& res
       const ResourceEntry& entry = resources[language.second];
       Put32(&section, slot, language.first);
       Put32(&section, slot + 4, leaf);
-      Put32(&section, leaf, sectionRva + dataOffsets[language.second]);
+      Put32(&section, leaf, sectionRva + static_cast<uint32_t>(plan.dataOffsets[language.second]));
       Put32(&section, leaf + 4, static_cast<uint32_t>(entry.data.size()));
       Put32(&section, leaf + 8, entry.codePage);
       leaf += 16;
       slot += 8;
     }
   }
-  for (const ResourceName* name : strings) {
-    const uint32_t at = stringOffsets.at(name);
+  for (const ResourceName* name : plan.strings) {
+    const size_t at = static_cast<size_t>(plan.stringOffsets.at(name));
     Put16(&section, at, static_cast<uint16_t>(name->text.size()));
     for (size_t i = 0; i < name->text.size(); ++i) {
       Put16(&section, at + 2 + 2 * i, static_cast<uint16_t>(name->text[i]));
@@ -362,7 +397,7 @@ std::vector<uint8_t> LayOutResourceSection(const std::vector<ResourceEntry>& res
   }
   for (size_t i = 0; i < resources.size(); ++i) {
     if (!resources[i].data.empty()) {
-      std::memcpy(section.data() + dataOffsets[i], resources[i].data.data(), resources[i].data.size());
+      std::memcpy(section.data() + plan.dataOffsets[i], resources[i].data.data(), resources[i].data.size());
     }
   }
   return section;
@@ -415,6 +450,8 @@ const char* ToString(PeError error) {
              "would take far more work than its size allows)";
     case PeError::NoRoomForSection:
       return "no room in the headers for a new section";
+    case PeError::ImageTooLarge:
+      return "the resources would not fit a 32-bit image (4 GB)";
   }
   return "unknown error";
 }
@@ -610,17 +647,27 @@ PeError WriteResources(PeImage* image, const std::vector<ResourceEntry>& resourc
       return PeError::BadSectionTable;
     }
     virtualAddress = static_cast<uint32_t>(imageEnd);
-    rawPointer = AlignUp(image->bytes.size(), image->fileAlignment);
+    rawPointer = image->bytes.size();
   } else {
     virtualAddress = image->sections[target].virtualAddress;
     rawPointer = image->sections[target].rawPointer;
   }
-  const std::vector<uint8_t> blob = LayOutResourceSection(resources, virtualAddress);
-  const uint64_t rawSize = AlignUp(blob.size(), image->fileAlignment);
-  if (static_cast<uint64_t>(virtualAddress) + AlignUp(blob.size(), image->sectionAlignment) > 0xFFFFFFFFull ||
-      rawPointer + rawSize > 0xFFFFFFFFull || virtualAddress == 0) {
-    return PeError::BadSectionTable;  // no room left in a 32-bit image
+  if (virtualAddress == 0) {
+    return PeError::BadSectionTable;
   }
+  // Whole pages in the file as in memory, so the loader can map the
+  // resources rather than read them into private memory.
+  const uint64_t rawAlignment = image->sectionAlignment >= kPageSize
+                                    ? std::max<uint64_t>(image->fileAlignment, kPageSize)
+                                    : image->fileAlignment;
+  rawPointer = AlignUp(rawPointer, rawAlignment);
+  const SectionPlan plan = PlanSection(resources, DataSizes(resources));
+  const uint64_t rawSize = AlignUp(plan.size, rawAlignment);
+  if (!FitsImage(virtualAddress, plan.size, image->sectionAlignment) ||
+      rawPointer + rawSize > 0xFFFFFFFFull) {
+    return PeError::ImageTooLarge;
+  }
+  const std::vector<uint8_t> blob = LayOutResourceSection(resources, plan, virtualAddress);
 
   int64_t initialisedDelta = 0;
   if (append) {
@@ -632,6 +679,8 @@ PeError WriteResources(PeImage* image, const std::vector<ResourceEntry>& resourc
     initialisedDelta -= image->sections[target].rawSize;
   }
   PeSection& section = image->sections[target];
+  // Nothing of the old section stays in the padding before the new one.
+  image->bytes.resize(append ? image->bytes.size() : section.rawPointer);
   section.virtualAddress = virtualAddress;
   section.rawPointer = static_cast<uint32_t>(rawPointer);
   section.virtualSize = static_cast<uint32_t>(blob.size());
@@ -662,21 +711,46 @@ PeError WriteResources(PeImage* image, const std::vector<ResourceEntry>& resourc
   return PeError::None;
 }
 
+bool PlanResourceSection(const std::vector<ResourceEntry>& resources, const std::vector<uint64_t>& dataSizes,
+                         uint32_t sectionRva, uint32_t sectionAlignment, uint64_t* size) {
+  *size = PlanSection(resources, dataSizes).size;
+  return FitsImage(sectionRva, *size, sectionAlignment);
+}
+
+// The sum of the file's 16-bit little-endian words with the end-around carry
+// of the format, the checksum field left out, plus the file's length. The
+// words are added up eight bytes at a time into two 32-bit lanes a side and
+// folded at the end: folding after each word, as the format describes it,
+// gives the same as one reduction modulo 0xFFFF where only a sum of zero
+// folds to zero.
 uint32_t ComputePeChecksum(const std::vector<uint8_t>& bytes, uint32_t checksumOffset) {
-  uint64_t sum = 0;
-  for (size_t i = 0; i < bytes.size(); i += 2) {
-    if (i == checksumOffset || i == checksumOffset + 2) {
-      continue;
+  constexpr uint64_t kLanes = 0x0000FFFF0000FFFFull;
+  constexpr size_t kFlushEvery = 32768;  // a lane takes 0xFFFF that many times and stays in 32 bits
+  const uint8_t* data = bytes.data();
+  const size_t size = bytes.size();
+  uint64_t total = 0;
+  size_t at = 0;
+  while (size - at >= 8) {
+    uint64_t low = 0;
+    uint64_t high = 0;
+    for (size_t n = 0; n < kFlushEvery && size - at >= 8; ++n, at += 8) {
+      uint64_t word;
+      std::memcpy(&word, data + at, 8);  // little-endian hosts only, as every build target is
+      low += word & kLanes;
+      high += (word >> 16) & kLanes;
     }
-    uint32_t word = bytes[i];
-    if (i + 1 < bytes.size()) {
-      word |= static_cast<uint32_t>(bytes[i + 1]) << 8;
-    }
-    sum += word;
-    sum = (sum & 0xFFFF) + (sum >> 16);
+    total += (low & 0xFFFFFFFFu) + (low >> 32) + (high & 0xFFFFFFFFu) + (high >> 32);
   }
-  sum = (sum & 0xFFFF) + (sum >> 16);
-  return static_cast<uint32_t>(sum + bytes.size());
+  for (; at < size; at += 2) {
+    total += data[at] | (at + 1 < size ? static_cast<uint32_t>(data[at + 1]) << 8 : 0u);
+  }
+  for (uint64_t field = checksumOffset; field < static_cast<uint64_t>(checksumOffset) + 4; field += 2) {
+    if (field % 2 == 0 && field < size) {
+      total -= data[field] | (field + 1 < size ? static_cast<uint32_t>(data[field + 1]) << 8 : 0u);
+    }
+  }
+  const uint64_t folded = total == 0 ? 0 : (total - 1) % 0xFFFF + 1;
+  return static_cast<uint32_t>(folded + size);
 }
 
 std::vector<std::string> CheckPeStructure(const std::vector<uint8_t>& bytes) {

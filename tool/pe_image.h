@@ -16,6 +16,7 @@ enum class PeError {
   TooManyResources,   // a tree far beyond anything a program carries
   TreeTooCostly,      // shared entries: reading it costs far more than its size
   NoRoomForSection,   // the headers have no space for one more section
+  ImageTooLarge,      // the resources would take the image past 4 GB
 };
 
 const char* ToString(PeError error);
@@ -72,6 +73,13 @@ PeError ReadResources(const PeImage& image, std::vector<ResourceEntry>* resource
 // appends it as a new section, and fixes the data directory, the section
 // count, SizeOfImage, SizeOfInitializedData and the checksum.
 PeError WriteResources(PeImage* image, const std::vector<ResourceEntry>& resources);
+
+// Bytes of the resource section that would hold `resources` with these data
+// sizes (the entries' own data is not looked at, so sizes beyond memory can
+// be planned), and whether that section fits a 32-bit image at
+// `sectionRva`. WriteResources makes this plan before any buffer.
+bool PlanResourceSection(const std::vector<ResourceEntry>& resources, const std::vector<uint64_t>& dataSizes,
+                         uint32_t sectionRva, uint32_t sectionAlignment, uint64_t* size);
 
 uint32_t ComputePeChecksum(const std::vector<uint8_t>& bytes, uint32_t checksumOffset);
 // The problems a loader would find in the headers, the section table, the

@@ -18,6 +18,7 @@
 #include "resources/resource_ids.h"
 #include "tool/pe_image.h"
 #include "tool/picture_check.h"
+#include "tool/picture_fit.h"
 #include "tool/text_1252.h"
 
 namespace {
@@ -26,6 +27,7 @@ const ResourceName kPatchType = ResourceName::Text(QUIZ_RESOURCE_TYPE);
 const ResourceName kPictureType = ResourceName::Text(PICTURE_RESOURCE_TYPE);
 const ResourceName kRcDataType = ResourceName::Id(kResourceTypeRcData);
 constexpr int kMaxQuestionId = 96;
+constexpr uint8_t kPictureQuizByte = 2;  // the quiz text's media byte: 1 text, 2 pictures, 3 audio, 4 video
 
 constexpr uint32_t kDiscardableSection = 0x02000000;  // IMAGE_SCN_MEM_DISCARDABLE
 constexpr uint32_t kWritableSection = 0x80000000;     // IMAGE_SCN_MEM_WRITE
@@ -100,7 +102,7 @@ bool FindStoredBlock(const std::vector<uint8_t>& executable, size_t* offset) {
 
 bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const CompiledQuiz& quiz,
                          std::vector<uint8_t>* executable, std::string* message,
-                         const BuildProgress& progress) {
+                         const BuildProgress& progress, bool keepPictures) {
   OpenedPlayer player;
   PeError error = PeError::None;
   if (!OpenPlayer(playerTemplate, &player, &error)) {
@@ -133,13 +135,31 @@ bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const Compi
       resources.end());
   PutResourceEntry(&resources, kPatchType, ResourceName::Id(IDR_QUIZ_TEXT), quizBlock);
   PutResourceEntry(&resources, kPatchType, ResourceName::Id(IDR_SCORE_CODES), codesBlock);
+  // Question media first, answer pictures after them: the player reads only
+  // the first at start-up, so those pages lie together.
+  std::vector<const MediaResource*> ordered;
+  for (bool answers : {false, true}) {
+    for (const MediaResource& media : quiz.media) {
+      if ((media.id > ANSWER_PICTURE_BASE) == answers) {
+        ordered.push_back(&media);
+      }
+    }
+  }
   size_t index = 0;
-  for (const MediaResource& media : quiz.media) {
+  for (const MediaResource* item : ordered) {
+    const MediaResource& media = *item;
     ++index;
     if (progress) {
       progress(index, quiz.media.size(), media.path);
     }
     std::vector<uint8_t> bytes = media.bytes;
+    const bool picture = media.id > ANSWER_PICTURE_BASE || quiz.quiz.mediaByte == kPictureQuizByte;
+    std::vector<uint8_t> fitted;
+    if (picture && !keepPictures &&
+        FitPictureForPlayer(bytes, quiz.quiz.red, quiz.quiz.green, quiz.quiz.blue, &fitted) ==
+            PictureFitResult::Fitted) {
+      bytes = std::move(fitted);
+    }
     if (media.swapNibbles) {
       for (uint8_t& byte : bytes) {
         byte = SwapNibbles(byte);

@@ -12,11 +12,13 @@
 using BuildProgress = std::function<void(size_t, size_t, const std::string&)>;
 
 // The player template plus the quiz: "PATCH" 104 and 105, the pictures or
-// clips, and the stored block replaced in place. False with a message when
-// the template is not a player or the result would not be sound.
+// clips, and the stored block replaced in place. Pictures are stored as the
+// player shows them (FitPictureForPlayer) unless `keepPictures`. False with
+// a message when the template is not a player or the result would not be
+// sound.
 bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const CompiledQuiz& quiz,
                          std::vector<uint8_t>* executable, std::string* message,
-                         const BuildProgress& progress = nullptr);
+                         const BuildProgress& progress = nullptr, bool keepPictures = false);
 
 // Offset of the 70-byte stored block in a player (after its marker); false
 // when the marker is missing or appears more than once in the loaded data.

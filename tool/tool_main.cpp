@@ -134,7 +134,8 @@ bool Compile(const std::string& path, CompiledQuiz* quiz) {
   return ok;
 }
 
-int RunBuild(const std::string& source, std::string output, const std::string& playerOption) {
+int RunBuild(const std::string& source, std::string output, const std::string& playerOption,
+             bool keepPictures) {
   CompiledQuiz quiz;
   if (!Compile(source, &quiz)) {
     return kExitInvalid;
@@ -169,13 +170,14 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
   const bool showProgress = quiz.media.size() >= kProgressFromMediaCount;
   std::vector<uint8_t> executable;
   std::string message;
-  const bool built = BuildQuizExecutable(player, quiz, &executable, &message,
-                                         [showProgress](size_t index, size_t count, const std::string& path) {
-                                           if (showProgress) {
-                                             std::cerr << "[" << index << "/" << count << "] " << path
-                                                       << "\n";
-                                           }
-                                         });
+  const bool built = BuildQuizExecutable(
+      player, quiz, &executable, &message,
+      [showProgress](size_t index, size_t count, const std::string& path) {
+        if (showProgress) {
+          std::cerr << "[" << index << "/" << count << "] " << path << "\n";
+        }
+      },
+      keepPictures);
   if (!built) {
     std::cerr << playerPath << ": " << message << "\n";
     return kExitInvalid;
@@ -327,12 +329,15 @@ int Run(int argc, char** argv) {
 
   std::string source, output, player, exePath, directory, expected, typed, picture;
   bool force = false;
+  bool keepPictures = false;
 
   CLI::App* build = app.add_subcommand("build", "Build a quiz player executable from a quiz source");
   build->add_option("QUIZ", source, "quiz source (TOML)")->required();
   build->add_option("-o,--output", output, "executable to write (default: QUIZ with .exe)");
   build->add_option("--player", player,
                     "player template (default: $TRIVO_PLAYER, else trivo-player.exe beside trivo)");
+  build->add_flag("--keep-pictures", keepPictures,
+                  "store pictures as given instead of fitted to the player's 260 x 260 box");
 
   CLI::App* unpack = app.add_subcommand("unpack", "Write back the source and media of a quiz executable");
   unpack->add_option("QUIZ", exePath, "quiz executable")->required();
@@ -360,7 +365,7 @@ int Run(int argc, char** argv) {
     return code == 0 ? kExitOk : kExitUsage;
   }
   if (*build) {
-    return RunBuild(source, output, player);
+    return RunBuild(source, output, player, keepPictures);
   }
   if (*unpack) {
     return RunUnpack(exePath, directory, force);

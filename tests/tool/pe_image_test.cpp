@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -378,6 +379,100 @@ TEST(PeImage, RebuildsTheRealPlayerWhenGiven) {
   std::vector<ResourceEntry> back;
   ASSERT_EQ(ReadResources(Parse(image.bytes), &back), PeError::None);
   ExpectSameResources(resources, back);
+}
+
+// The format's checksum as it describes it: one 16-bit word at a time,
+// folded after every word.
+uint32_t ChecksumWordByWord(const std::vector<uint8_t>& bytes, uint32_t checksumOffset) {
+  uint64_t sum = 0;
+  for (size_t i = 0; i < bytes.size(); i += 2) {
+    if (i == checksumOffset || i == checksumOffset + 2) {
+      continue;
+    }
+    uint32_t word = bytes[i];
+    if (i + 1 < bytes.size()) {
+      word |= static_cast<uint32_t>(bytes[i + 1]) << 8;
+    }
+    sum += word;
+    sum = (sum & 0xFFFF) + (sum >> 16);
+  }
+  return static_cast<uint32_t>(sum + bytes.size());
+}
+
+TEST(PeImage, ChecksumMatchesTheWordByWordSumOnAnyLength) {
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  for (size_t length : {0, 1, 2, 7, 8, 9, 63, 64, 65, 4099}) {
+    std::vector<uint8_t> bytes(length);
+    for (uint8_t& b : bytes) {
+      b = static_cast<uint8_t>(next() >> 16);
+    }
+    for (uint32_t offset : {0u, 1u, 4u, 6u, 7u, 64u, 100000u}) {
+      EXPECT_EQ(ComputePeChecksum(bytes, offset), ChecksumWordByWord(bytes, offset))
+          << "length " << length << " offset " << offset;
+    }
+  }
+  // Long runs of 0xFFFF fill the eight-byte lanes; zeros fold to zero and a
+  // sum that is a multiple of 0xFFFF folds to 0xFFFF.
+  const std::vector<uint8_t> ones(3 * 1024 * 1024 + 6, 0xFF);
+  EXPECT_EQ(ComputePeChecksum(ones, 64), ChecksumWordByWord(ones, 64));
+  const std::vector<uint8_t> zeros(1000, 0);
+  EXPECT_EQ(ComputePeChecksum(zeros, 64), 1000u);
+  const std::vector<uint8_t> wrap = {0xFF, 0x7F, 0x00, 0x80, 0, 0, 0, 0};
+  EXPECT_EQ(ComputePeChecksum(wrap, 4), ChecksumWordByWord(wrap, 4));
+}
+
+TEST(PeImage, ResourceSectionStartsAndEndsOnAPage) {
+  for (bool rebuildTwice : {false, true}) {
+    PeImage image = Parse(MakeBareImage());
+    ASSERT_EQ(WriteResources(&image, SampleResources()), PeError::None);
+    if (rebuildTwice) {
+      image = Parse(image.bytes);
+      ASSERT_EQ(WriteResources(&image, SampleResources()), PeError::None);
+    }
+    const PeImage written = Parse(image.bytes);
+    const PeSection& section = written.sections.back();
+    EXPECT_EQ(section.rawPointer % 4096, 0u);
+    EXPECT_EQ(section.rawSize % 4096, 0u);
+    EXPECT_EQ(written.bytes.size(), static_cast<size_t>(section.rawPointer) + section.rawSize);
+    EXPECT_TRUE(CheckPeStructure(image.bytes).empty());
+  }
+}
+
+TEST(PeImage, DataLiesInTheOrderTheEntriesAreGiven) {
+  std::vector<ResourceEntry> resources;
+  for (uint16_t id : {10402, 401, 10401, 402}) {
+    PutResourceEntry(&resources, ResourceName::Text("IMG"), ResourceName::Id(id),
+                     std::vector<uint8_t>(100, static_cast<uint8_t>(id)));
+  }
+  PeImage image = Parse(MakeBareImage());
+  ASSERT_EQ(WriteResources(&image, resources), PeError::None);
+  size_t previous = 0;
+  for (uint16_t id : {10402, 401, 10401, 402}) {
+    const std::vector<uint8_t> run(100, static_cast<uint8_t>(id));
+    const auto at = std::search(image.bytes.begin(), image.bytes.end(), run.begin(), run.end());
+    ASSERT_NE(at, image.bytes.end());
+    EXPECT_GT(static_cast<size_t>(at - image.bytes.begin()), previous) << id;
+    previous = static_cast<size_t>(at - image.bytes.begin());
+  }
+}
+
+TEST(PeImage, ResourcesBeyondA32BitImageArePlannedAndRefused) {
+  // Sizes only: nothing of these gigabytes is ever allocated.
+  std::vector<ResourceEntry> resources(3);
+  for (uint16_t i = 0; i < 3; ++i) {
+    resources[i].type = ResourceName::Text("IMG");
+    resources[i].name = ResourceName::Id(static_cast<uint16_t>(401 + i));
+  }
+  uint64_t size = 0;
+  EXPECT_FALSE(PlanResourceSection(resources, {0xFFFFFFFFull, 0xFFFFFFFFull, 16}, 0x1000, 0x1000, &size));
+  EXPECT_GT(size, 0x1FFFFFFFEull);  // the sum of the sizes, not its low 32 bits
+  EXPECT_FALSE(PlanResourceSection(resources, {0x80000000ull, 0x80000000ull, 0}, 0x1000, 0x1000, &size));
+  // Just under the limit the plan holds; a section placed higher does not.
+  EXPECT_TRUE(PlanResourceSection(resources, {0x40000000ull, 0x40000000ull, 0}, 0x1000, 0x1000, &size));
+  EXPECT_FALSE(PlanResourceSection(resources, {0x40000000ull, 0x40000000ull, 0}, 0xC0000000u, 0x1000, &size));
+  EXPECT_TRUE(PlanResourceSection(resources, {10, 20, 30}, 0x1000, 0x1000, &size));
+  EXPECT_LT(size, 4096u);
 }
 
 }  // namespace

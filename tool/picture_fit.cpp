@@ -1,0 +1,91 @@
+// A picture larger than the size the player's fit gives it is scaled down
+// to exactly that size, so the player has nothing left to enlarge or
+// shrink; one already at or below it is left byte for byte as it is, which
+// is what keeps a build of an unpacked quiz identical to the original (a
+// fitted picture fits to its own size). A PNG with transparent pixels is
+// composited over the background colour even when small enough, since the
+// player would show the colour stored under the transparency. GIF and BMP
+// pictures are stored as given.
+#include "tool/picture_fit.h"
+
+#include "tool/picture_check.h"
+#include "tool/picture_codec.h"
+#include "tool/picture_resample.h"
+
+namespace {
+
+// The size to store a width x height picture at: its fitted size when that
+// is smaller, else its own.
+void StoredSize(uint32_t width, uint32_t height, uint32_t* storedWidth, uint32_t* storedHeight) {
+  FitIntoBox(width, height, kPlayerPictureBox, kPlayerPictureBox, storedWidth, storedHeight);
+  if (*storedWidth >= width || *storedHeight >= height) {
+    *storedWidth = width;
+    *storedHeight = height;
+  }
+}
+
+PictureFitResult FitJpeg(const std::vector<uint8_t>& bytes, std::vector<uint8_t>* stored) {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  uint32_t storedWidth = 0;
+  uint32_t storedHeight = 0;
+  if (ReadPictureSize(bytes, &width, &height)) {
+    StoredSize(width, height, &storedWidth, &storedHeight);
+    if (storedWidth == width && storedHeight == height) {
+      return PictureFitResult::Unchanged;
+    }
+  }
+  Picture picture;
+  if (!DecodeJpeg(bytes, &picture)) {
+    return PictureFitResult::Undecodable;
+  }
+  StoredSize(picture.width, picture.height, &storedWidth, &storedHeight);
+  if (storedWidth == picture.width && storedHeight == picture.height) {
+    return PictureFitResult::Unchanged;
+  }
+  return EncodeJpeg(ScaleDown(picture, storedWidth, storedHeight), stored) ? PictureFitResult::Fitted
+                                                                           : PictureFitResult::Undecodable;
+}
+
+PictureFitResult FitPng(const std::vector<uint8_t>& bytes, uint8_t red, uint8_t green, uint8_t blue,
+                        std::vector<uint8_t>* stored) {
+  Picture picture;
+  if (!DecodePng(bytes, &picture)) {
+    return PictureFitResult::Undecodable;
+  }
+  uint32_t storedWidth = 0;
+  uint32_t storedHeight = 0;
+  StoredSize(picture.width, picture.height, &storedWidth, &storedHeight);
+  const bool smaller = storedWidth != picture.width || storedHeight != picture.height;
+  if (!smaller && !HasTransparency(picture)) {
+    return PictureFitResult::Unchanged;
+  }
+  // Composited first, so no colour from under the transparency is blurred
+  // into the picture.
+  Picture opaque = OverBackground(picture, red, green, blue);
+  picture = Picture();
+  if (smaller) {
+    opaque = ScaleDown(opaque, storedWidth, storedHeight);
+  }
+  return EncodePng(opaque, stored) ? PictureFitResult::Fitted : PictureFitResult::Undecodable;
+}
+
+}  // namespace
+
+PictureFitResult FitPictureForPlayer(const std::vector<uint8_t>& bytes, uint8_t red, uint8_t green,
+                                     uint8_t blue, std::vector<uint8_t>* stored) {
+  if (!PictureCodecsAvailable()) {
+    return PictureFitResult::Undecodable;
+  }
+  switch (DetectPictureFormat(bytes)) {
+    case PictureFormat::Jpeg:
+      return FitJpeg(bytes, stored);
+    case PictureFormat::Png:
+      return FitPng(bytes, red, green, blue, stored);
+    case PictureFormat::Gif:
+    case PictureFormat::Bmp:
+    case PictureFormat::Unknown:
+      break;
+  }
+  return PictureFitResult::Unchanged;
+}

@@ -1,0 +1,19 @@
+// Pictures stored as the player will show them: scaled down to the size the
+// player fits them to, transparency composited over the quiz's background.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// The box the player shows every picture in.
+constexpr uint32_t kPlayerPictureBox = 260;
+
+enum class PictureFitResult {
+  Unchanged,    // already no larger than its fitted size and opaque, or not JPEG or PNG
+  Fitted,       // `stored` holds the new file
+  Undecodable,  // the tool's codecs could not read it; store it as given
+};
+
+// JPEG comes back as JPEG (grey or RGB), PNG as an 8-bit PNG without alpha.
+PictureFitResult FitPictureForPlayer(const std::vector<uint8_t>& bytes, uint8_t red, uint8_t green,
+                                     uint8_t blue, std::vector<uint8_t>* stored);
