@@ -1,5 +1,5 @@
-// trivo: the authoring tool. Commands build, unpack, check, judge, new and
-// decode; exit code 0 when all went well, 1 for an invalid quiz or input,
+// trivo: the authoring tool. Commands build, unpack, check, judge, new,
+// decode and play; exit code 0 when all went well, 1 for an invalid quiz or input,
 // 2 for a wrong command line.
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +14,13 @@
 
 #include "media/png_decoder.h"
 #include "play/verdict_rules.h"
+#include "tool/command_suggest.h"
+#include "tool/embedded_player.h"
 #include "tool/picture_check.h"
+#include "tool/play_command.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
+#include "tool/sha256.h"
 #include "tool/starter_quiz.h"
 #include "tool/text_1252.h"
 
@@ -70,30 +74,67 @@ bool WriteWholeFile(const fs::path& path, const void* data, size_t size) {
   return true;
 }
 
-fs::path OwnExecutable() {
-#ifdef _WIN32
-  wchar_t buffer[32768];
-  const DWORD length = GetModuleFileNameW(nullptr, buffer, 32768);
-  return length > 0 && length < 32768 ? fs::path(std::wstring(buffer, length)) : fs::path();
-#else
-  std::error_code error;
-  fs::path self = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : self;
-#endif
+// --player, else $TRIVO_PLAYER, else the template built into this trivo.
+bool LoadPlayerTemplate(const std::string& option, std::vector<uint8_t>* player, std::string* name) {
+  std::string path = option;
+  if (path.empty()) {
+    const char* variable = std::getenv("TRIVO_PLAYER");
+    path = variable ? variable : "";
+  }
+  if (!path.empty()) {
+    *name = path;
+    if (!ReadWholeFile(path, player)) {
+      std::cerr << path << ": cannot read the player template\n";
+      return false;
+    }
+    return true;
+  }
+  const EmbeddedPlayer embedded = EmbeddedPlayerTemplate();
+  *name = "the built-in player";
+  if (embedded.size == 0) {
+    std::cerr << "this trivo was built without a player template; give one with --player PATH or "
+                 "TRIVO_PLAYER (the Windows tree's trivo-player.exe), or build trivo with "
+                 "-DTRIVO_PLAYER_TEMPLATE\n";
+    return false;
+  }
+  player->assign(embedded.data, embedded.data + embedded.size);
+  return true;
 }
 
-// --player, else $TRIVO_PLAYER, else trivo-player.exe beside the tool.
-std::string FindPlayerTemplate(const std::string& option) {
-  if (!option.empty()) {
-    return option;
+std::string VersionText() {
+  std::string text = std::string("trivo ") + TRIVO_VERSION + "\n";
+  const EmbeddedPlayer embedded = EmbeddedPlayerTemplate();
+  if (embedded.size == 0) {
+    return text + "built-in player: none (give one with --player or TRIVO_PLAYER)";
   }
-  if (const char* variable = std::getenv("TRIVO_PLAYER")) {
-    if (*variable != '\0') {
-      return variable;
+  return text + "built-in player: " + std::to_string(embedded.size) + " bytes, SHA-256 " +
+         Sha256Hex(embedded.data, embedded.size);
+}
+
+// "trivo biuld": no such command; says so and names the closest one.
+bool IsUnknownCommand(CLI::App& app, int argc, char** argv) {
+  if (argc < 2 || argv[1][0] == '-') {
+    return false;
+  }
+  const std::string typed = argv[1];
+  std::vector<std::string> names;
+  for (const CLI::App* command : app.get_subcommands({})) {
+    names.push_back(command->get_name());
+    if (command->get_name() == typed) {
+      return false;
     }
   }
-  const fs::path self = OwnExecutable();
-  return self.empty() ? std::string("trivo-player.exe") : (self.parent_path() / "trivo-player.exe").string();
+  std::cerr << "trivo: '" << typed << "' is not a trivo command";
+  const std::string closest = ClosestCommand(typed, names);
+  if (!closest.empty()) {
+    std::cerr << "; did you mean '" << closest << "'?";
+  }
+  std::cerr << "\nThe commands are:";
+  for (const std::string& name : names) {
+    std::cerr << " " << name;
+  }
+  std::cerr << " (trivo --help tells more)\n";
+  return true;
 }
 
 void PrintDiagnostics(const std::vector<Diagnostic>& diagnostics) {
@@ -119,10 +160,9 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
   if (!Compile(source, &quiz)) {
     return kExitInvalid;
   }
-  const std::string playerPath = FindPlayerTemplate(playerOption);
+  std::string playerPath;
   std::vector<uint8_t> player;
-  if (!ReadWholeFile(playerPath, &player)) {
-    std::cerr << playerPath << ": cannot read the player template (give it with --player or TRIVO_PLAYER)\n";
+  if (!LoadPlayerTemplate(playerOption, &player, &playerPath)) {
     return kExitInvalid;
   }
   if (output.empty()) {
@@ -268,7 +308,7 @@ int Run(int argc, char** argv) {
   build->add_option("QUIZ", source, "quiz source (TOML)")->required();
   build->add_option("-o,--output", output, "executable to write (default: QUIZ with .exe)");
   build->add_option("--player", player,
-                    "player template (default: $TRIVO_PLAYER, else trivo-player.exe beside trivo)");
+                    "player template (default: $TRIVO_PLAYER, else the player built into trivo)");
 
   CLI::App* unpack = app.add_subcommand("unpack", "Write back the source and media of a quiz executable");
   unpack->add_option("QUIZ", exePath, "quiz executable")->required();
@@ -289,6 +329,15 @@ int Run(int argc, char** argv) {
   decode->add_option("PICTURE", picture, "PNG picture")->required();
   decode->add_option("-o,--output", output, "BMP file to write")->required();
 
+  CLI::App* play = app.add_subcommand("play", "Play a quiz executable (under Wine on Linux)");
+  play->add_option("QUIZ", exePath, "quiz executable")->required();
+
+  app.set_version_flag("--version", VersionText(),
+                       "Print the version and the built-in player's size and checksum");
+
+  if (IsUnknownCommand(app, argc, argv)) {
+    return kExitUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -309,6 +358,9 @@ int Run(int argc, char** argv) {
   }
   if (*create) {
     return RunNew(directory);
+  }
+  if (*play) {
+    return PlayQuizExecutable(exePath, std::cout, std::cerr);
   }
   return RunDecode(picture, output);
 }
