@@ -30,22 +30,6 @@
 
 namespace {
 
-constexpr int kStripClientWidth = 523;  // header strip at the default window size
-constexpr int kLinkWidth = 115;
-constexpr int kLinkHeight = 18;
-constexpr int kFooterVisibleWidth = 145;
-constexpr int kFooterHeight = 15;
-constexpr int kTitleWidth = kStripClientWidth - 350;
-constexpr int kTitleHeight = 18;
-constexpr int kExplanationWidth = kStripClientWidth - 324;
-constexpr int kExplanationHeight = 28;
-constexpr int kCreatorWidth = 105;
-constexpr int kCreatorHeight = 18;
-constexpr int kAnswerLabelWidth = 95;
-constexpr int kAnswerLabelHeight = 20;
-constexpr int kCommentWidth = 260;
-constexpr int kCommentHeight = 65;
-constexpr int kQuestionBoxWidth = 548;  // 550 less its border
 constexpr unsigned kPictureFrame = 260;
 constexpr unsigned kLargePictureSide = 3 * kPictureFrame;
 constexpr size_t kLargePictureBytes = 1024 * 1024;
@@ -118,8 +102,11 @@ struct Preview {
 
   // A static control that wraps its text at spaces and shows as many lines
   // as its height holds.
-  void Box(const std::string& what, const std::string& text, PlayerFont font, int width, int height,
+  void Box(const std::string& what, const std::string& text, const PlayerTextBox& box,
            const std::string& control, int line) {
+    const PlayerFont font = box.font;
+    const int width = box.width;
+    const int height = box.height;
     if (text.empty()) {
       return;
     }
@@ -153,14 +140,14 @@ struct Preview {
   // A text quiz's question: one centred line, so a long one loses both ends.
   void QuestionBox(size_t index, const std::string& text, int line) {
     const int width = TextWidth(kPaneFont, text);
-    if (width <= kQuestionBoxWidth) {
+    if (width <= kQuestionBox.width) {
       return;
     }
     Warn(line, "question " + std::to_string(index + 1) + " text is " + std::to_string(width) +
                    " pixels wide in the player's font, and the question box shows one centred line of " +
-                   std::to_string(kQuestionBoxWidth) +
+                   std::to_string(kQuestionBox.width) +
                    ": both its start and its end are cut; shorten it to about " +
-                   std::to_string(FittingStart(kPaneFont, text, kQuestionBoxWidth).size()) + " characters");
+                   std::to_string(FittingStart(kPaneFont, text, kQuestionBox.width).size()) + " characters");
   }
 };
 
@@ -418,21 +405,15 @@ void PreviewQuiz(const std::string& path, const std::string& tomlText, const Com
   Preview preview{path, diagnostics};
   const QuizText& q = quiz.quiz;
   const bool mediaQuiz = q.mediaByte != 1;
-  preview.Box("link", quiz.storedBlock.linkText, kLinkFont, kLinkWidth, kLinkHeight, "its label",
-              lines.Top("link"));
-  preview.Box("footer", quiz.storedBlock.footerText, kGuiFont, kFooterVisibleWidth, kFooterHeight,
-              "the window's footer", lines.Top("footer"));
-  preview.Box("title", q.title, kTitleFont, kTitleWidth, kTitleHeight,
-              "the header at the window's first size", lines.Top("title"));
-  preview.Box("explanation", q.explanation, kGuiFont, kExplanationWidth, kExplanationHeight,
-              "the header at the window's first size", lines.Top("explanation"));
-  preview.Box("creator", q.creator, kGuiFont, kCreatorWidth, kCreatorHeight, "the header",
-              lines.Top("creator"));
+  preview.Box("link", quiz.storedBlock.linkText, kLinkBox, "its label", lines.Top("link"));
+  preview.Box("footer", quiz.storedBlock.footerText, kFooterBox, "the window's footer", lines.Top("footer"));
+  preview.Box("title", q.title, kTitleBox, "the header at the window's first size", lines.Top("title"));
+  preview.Box("explanation", q.explanation, kExplanationBox, "the header at the window's first size",
+              lines.Top("explanation"));
+  preview.Box("creator", q.creator, kCreatorBox, "the header", lines.Top("creator"));
   if (mediaQuiz && q.answersPerQuestion == 2) {
-    preview.Box("answer_label1", q.answerLabel1, kGuiFont, kAnswerLabelWidth, kAnswerLabelHeight, "its label",
-                lines.Top("answer_label1"));
-    preview.Box("answer_label2", q.answerLabel2, kGuiFont, kAnswerLabelWidth, kAnswerLabelHeight, "its label",
-                lines.Top("answer_label2"));
+    preview.Box("answer_label1", q.answerLabel1, kAnswerLabelBox, "its label", lines.Top("answer_label1"));
+    preview.Box("answer_label2", q.answerLabel2, kAnswerLabelBox, "its label", lines.Top("answer_label2"));
   }
   for (size_t i = 0; i < q.questions.size(); ++i) {
     const QuestionText& question = q.questions[i];
@@ -440,8 +421,7 @@ void PreviewQuiz(const std::string& path, const std::string& tomlText, const Com
     if (!mediaQuiz) {
       preview.QuestionBox(i, question.questionText, lines.Question(i, "text"));
     } else if (q.revealMode >= 2) {
-      preview.Box(label + " comment", question.comment, kGuiFont, kCommentWidth, kCommentHeight, "its box",
-                  lines.Question(i, "comment"));
+      preview.Box(label + " comment", question.comment, kCommentBox, "its box", lines.Question(i, "comment"));
     }
     CheckAnswer(&preview, label + " answer", question.answer1, lines.Question(i, "answer"));
     if (mediaQuiz && q.answersPerQuestion == 2 && !question.answer2.empty()) {

@@ -8,7 +8,27 @@
 #include <string>
 #include <vector>
 
+#include "tool/player_fonts.h"
 #include "tool/quiz_source.h"
+
+// A text control of the player at the default window size (544 x 375):
+// the width and height its text is drawn in, and its font.
+struct PlayerTextBox {
+  PlayerFont font;
+  int width;
+  int height;
+};
+
+// The header strip's client width at the default window size.
+constexpr int kDefaultStripClientWidth = 523;
+constexpr PlayerTextBox kLinkBox = {kLinkFont, 115, 18};
+constexpr PlayerTextBox kFooterBox = {kGuiFont, 145, 15};  // 150 wide, 5 outside the window
+constexpr PlayerTextBox kTitleBox = {kTitleFont, kDefaultStripClientWidth - 350, 18};
+constexpr PlayerTextBox kExplanationBox = {kGuiFont, kDefaultStripClientWidth - 324, 28};
+constexpr PlayerTextBox kCreatorBox = {kGuiFont, 105, 18};
+constexpr PlayerTextBox kAnswerLabelBox = {kGuiFont, 95, 20};
+constexpr PlayerTextBox kCommentBox = {kGuiFont, 260, 65};
+constexpr PlayerTextBox kQuestionBox = {kPaneFont, 548, 18};  // 550 x 20 less the border; one line
 
 void PreviewQuiz(const std::string& path, const std::string& tomlText, const CompiledQuiz& quiz,
                  std::vector<Diagnostic>* diagnostics);
