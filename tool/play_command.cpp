@@ -18,13 +18,14 @@
 
 namespace fs = std::filesystem;
 
+// Always a Unix path: the prefix is a Linux folder.
 std::string PlayWinePrefix(const char* xdgCacheHome, const char* home) {
   // The XDG rule: a relative XDG_CACHE_HOME is to be ignored.
   if (xdgCacheHome && xdgCacheHome[0] == '/') {
-    return (fs::path(xdgCacheHome) / "trivo" / "wine").string();
+    return std::string(xdgCacheHome) + "/trivo/wine";
   }
   if (home && home[0] != '\0') {
-    return (fs::path(home) / ".cache" / "trivo" / "wine").string();
+    return std::string(home) + "/.cache/trivo/wine";
   }
   return std::string();
 }
