@@ -205,4 +205,19 @@ TEST_F(ToolCliTest, TheToolAloneBuildsAQuiz) {
 #endif
 }
 
+TEST_F(ToolCliTest, AToolWithoutAPlayerSaysSo) {
+  const std::string bare = std::string("env -u TRIVO_PLAYER '") + TRIVO_TOOL_WITHOUT_PLAYER_FILE + "' ";
+  const ToolRun version = Trivo("--version", bare);
+  EXPECT_EQ(version.code, 0);
+  EXPECT_NE(version.out.find("built-in player: none"), std::string::npos) << version.out;
+  WriteTextFile(folder_ / "quiz.toml", "title = \"Q\"\nkind = \"text\"\n[[question]]\nanswer = \"Paris\"\n");
+  const ToolRun build = Trivo("build '" + (folder_ / "quiz.toml").string() + "'", bare);
+  EXPECT_EQ(build.code, 1);
+  EXPECT_NE(build.err.find("built without a player template; give one with --player"), std::string::npos)
+      << build.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "quiz.exe"));
+  // Checking needs no player.
+  EXPECT_EQ(Trivo("check '" + (folder_ / "quiz.toml").string() + "'", bare).code, 0);
+}
+
 }  // namespace
