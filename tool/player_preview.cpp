@@ -90,6 +90,21 @@ SourceLines ScanLines(const std::string& text) {
   return lines;
 }
 
+const char* FontName(PlayerFont font) {
+  switch (font) {
+    case kLinkFont:
+      return "link font";
+    case kTitleFont:
+      return "title font";
+    case kPaneFont:
+      return "question font";
+    case kDialogFont:
+      return "dialog font";
+    default:
+      return "default GUI font";
+  }
+}
+
 std::string Show(const std::string& cp1252) {
   return "'" + Cp1252ToUtf8(cp1252) + "'";
 }
@@ -123,18 +138,20 @@ struct Preview {
     if (!cut) {
       return;
     }
-    char figures[160];
+    char figures[200];
+    // What the control has room for, in characters of this text.
+    const size_t room = shown <= 1 ? FittingStart(font, text, width).size() : visible.size();
     if (shown <= 1) {
       std::snprintf(figures, sizeof figures,
-                    "is %d pixels wide in the player's font, and %s holds one line of %d",
-                    TextWidth(font, text), control.c_str(), width);
+                    "is %d pixels wide in the player's %s, and %s holds one line of %d",
+                    TextWidth(font, text), FontName(font), control.c_str(), width);
     } else {
       std::snprintf(figures, sizeof figures,
-                    "needs %zu lines of %d pixels in the player's font, and %s holds %zu", lines.size(),
-                    width, control.c_str(), shown);
+                    "needs %zu lines of %d pixels in the player's %s, and %s holds %zu", lines.size(), width,
+                    FontName(font), control.c_str(), shown);
     }
-    Warn(line,
-         what + " " + figures + ": the player shows only " + Show(visible) + "; shorten it to what fits");
+    Warn(line, what + " " + figures + ": the player shows only " + Show(visible) + "; shorten it to about " +
+                   std::to_string(room) + " characters");
   }
 
   // A text quiz's question: one centred line, so a long one loses both ends.
@@ -143,11 +160,12 @@ struct Preview {
     if (width <= kQuestionBox.width) {
       return;
     }
-    Warn(line, "question " + std::to_string(index + 1) + " text is " + std::to_string(width) +
-                   " pixels wide in the player's font, and the question box shows one centred line of " +
-                   std::to_string(kQuestionBox.width) +
-                   ": both its start and its end are cut; shorten it to about " +
-                   std::to_string(FittingStart(kPaneFont, text, kQuestionBox.width).size()) + " characters");
+    Warn(line,
+         "question " + std::to_string(index + 1) + " text is " + std::to_string(width) +
+             " pixels wide in the player's question font, and the question box shows one centred line of " +
+             std::to_string(kQuestionBox.width) +
+             ": both its start and its end are cut; shorten it to about " +
+             std::to_string(FittingStart(kPaneFont, text, kQuestionBox.width).size()) + " characters");
   }
 };
 
@@ -295,7 +313,11 @@ void CheckContrast(Preview* preview, const CompiledQuiz& quiz, const SourceLines
   if (mediaQuiz && quiz.quiz.answersPerQuestion == 2) {
     what += ", answer labels";
   }
-  if (mediaQuiz && quiz.quiz.revealMode >= 2) {
+  bool comments = false;
+  for (const QuestionText& question : quiz.quiz.questions) {
+    comments = comments || !question.comment.empty();
+  }
+  if (mediaQuiz && quiz.quiz.revealMode >= 2 && comments) {
     what += " and comments";
   }
   const std::string lighter = Mixed(r, g, b, 255);
