@@ -1,16 +1,32 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only those that
-# are missing. Needs root (or sudo) when something is missing.
+# install-deps.sh [demo|all]: installs the Debian packages that are missing,
+# with apt's own progress shown. "demo" is what scripts/play-demo.sh needs
+# (the tool, the player and Wine in a virtual display); "all" (the default)
+# adds what the tests, fuzzers and benchmarks need. Needs root (or sudo)
+# when something is missing.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ pkg-config clang clang-format libclang-rt-14-dev
+demo_packages=(
+  cmake ninja-build g++ mingw-w64 libtomlplusplus-dev libcli11-dev
+  pkg-config libturbojpeg0-dev libspng-dev zlib1g-dev
+  wine wine64 xvfb xauth xdotool imagemagick
+)
+test_packages=(
+  clang clang-format libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
-  mingw-w64 wine wine64 xvfb xauth xdotool imagemagick
-  libspng-dev libdeflate-dev zlib1g-dev libturbojpeg0-dev libtomlplusplus-dev libcli11-dev bc
+  libdeflate-dev bc
   espeak-ng ffmpeg lame
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
 )
+
+case ${1:-all} in
+  demo) packages=("${demo_packages[@]}") ;;
+  all) packages=("${demo_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 [demo|all]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,9 +36,9 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
+echo "Installing ${#missing[@]} Debian packages: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+$sudo apt-get update
+$sudo apt-get install -y "${missing[@]}"

@@ -33,12 +33,11 @@
 #include "media/clip_format.h"
 #include "tool/file_io.h"
 #include "tool/picture_check.h"
+#include "tool/player_preview.h"
 #include "tool/text_1252.h"
 
 namespace {
 
-constexpr uint32_t kPictureBox = 260;
-constexpr uint32_t kLargePictureSide = 3 * kPictureBox;
 constexpr int kStoredBlockBytes = 70;
 
 const char* const kKinds[] = {"text", "picture", "audio", "video"};
@@ -195,10 +194,6 @@ struct Checker {
         Error(line, what + " " + media.path + " is a broken picture: its size cannot be read");
         return;
       }
-    }
-    if (width > kLargePictureSide || height > kLargePictureSide) {
-      Warn(line, what + " " + media.path + " is " + std::to_string(width) + " x " + std::to_string(height) +
-                     ", much larger than the 260 x 260 box the player shows it in; a smaller file would do");
     }
     quiz->media.push_back(std::move(media));
   }
@@ -875,6 +870,9 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
   const std::string codesText = FormatScoreCodes(quiz->scoreCodes);
   if (codesText.size() > kMaxPlainBlock || !EncodeText(codesText, &coded) || coded.size() > kMaxCodedBlock) {
     check.Error(1, "the score codes take too much room once encoded; shorten them");
+  }
+  if (!check.failed) {
+    PreviewQuiz(path, tomlText, *quiz, diagnostics);
   }
   return !check.failed;
 }

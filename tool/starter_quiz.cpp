@@ -14,7 +14,7 @@ answer_label2 = "Détail"             # beside the second answer field
 kind = "text"                        # text, picture, audio or video
 answers_per_question = 1             # 1 or 2
 reveal = "none"                      # none, picture, comment, comment-and-picture, all-comments
-background = "#5A5F96"               # #RRGGBB
+background = "#7377A6"               # #RRGGBB
 link = "https://example.org"         # at most 24 characters
 footer = "Bonne chance !"            # at most 42 characters
 

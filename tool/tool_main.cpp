@@ -1,5 +1,5 @@
-// trivo: the authoring tool. Commands build, unpack, check, judge, new and
-// decode; exit code 0 when all went well, 1 for an invalid quiz or input,
+// trivo: the authoring tool. Commands build, unpack, check, judge, new,
+// decode and play; exit code 0 when all went well, 1 for an invalid quiz or input,
 // 2 for a wrong command line.
 #include <cstdio>
 #include <cstdlib>
@@ -14,10 +14,14 @@
 
 #include "media/png_decoder.h"
 #include "play/verdict_rules.h"
+#include "tool/command_suggest.h"
+#include "tool/embedded_player.h"
 #include "tool/file_io.h"
 #include "tool/picture_check.h"
+#include "tool/play_command.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
+#include "tool/sha256.h"
 #include "tool/starter_quiz.h"
 #include "tool/text_1252.h"
 
@@ -83,38 +87,70 @@ bool CreateOutputFolder(const fs::path& folder) {
   return true;
 }
 
-fs::path OwnExecutable() {
-#ifdef _WIN32
-  wchar_t buffer[32768];
-  const DWORD length = GetModuleFileNameW(nullptr, buffer, 32768);
-  return length > 0 && length < 32768 ? fs::path(std::wstring(buffer, length)) : fs::path();
-#else
-  std::error_code error;
-  fs::path self = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : self;
-#endif
-}
-
-// --player, else $TRIVO_PLAYER, else trivo-player.exe beside the tool.
-std::string FindPlayerTemplate(const std::string& option) {
+// --player, else $TRIVO_PLAYER; empty when neither names a template.
+std::string PlayerTemplatePath(const std::string& option) {
   if (!option.empty()) {
     return option;
   }
 #ifdef _WIN32
-  if (const wchar_t* variable = _wgetenv(L"TRIVO_PLAYER")) {
-    if (*variable != L'\0') {
-      return PathText(fs::path(variable));
-    }
-  }
+  const wchar_t* variable = _wgetenv(L"TRIVO_PLAYER");
+  return variable && *variable != L'\0' ? PathText(fs::path(variable)) : std::string();
 #else
-  if (const char* variable = std::getenv("TRIVO_PLAYER")) {
-    if (*variable != '\0') {
-      return variable;
+  const char* variable = std::getenv("TRIVO_PLAYER");
+  return variable ? variable : "";
+#endif
+}
+
+// The template at `path`, else the one built into this trivo.
+bool LoadPlayerTemplate(const std::string& path, std::vector<uint8_t>* player) {
+  if (!path.empty()) {
+    return ReadCommandLineFile(path, player, "the player template (give it with --player or TRIVO_PLAYER)");
+  }
+  const EmbeddedPlayer embedded = EmbeddedPlayerTemplate();
+  if (embedded.size == 0) {
+    std::cerr << "this trivo was built without a player template; give one with --player PATH or "
+                 "TRIVO_PLAYER (the Windows tree's trivo-player.exe), or build trivo with "
+                 "-DTRIVO_PLAYER_TEMPLATE\n";
+    return false;
+  }
+  player->assign(embedded.data, embedded.data + embedded.size);
+  return true;
+}
+
+std::string VersionText() {
+  std::string text = std::string("trivo ") + TRIVO_VERSION + "\n";
+  const EmbeddedPlayer embedded = EmbeddedPlayerTemplate();
+  if (embedded.size == 0) {
+    return text + "built-in player: none (give one with --player or TRIVO_PLAYER)";
+  }
+  return text + "built-in player: " + std::to_string(embedded.size) + " bytes, SHA-256 " +
+         Sha256Hex(embedded.data, embedded.size);
+}
+
+// "trivo biuld": no such command; says so and names the closest one.
+bool IsUnknownCommand(CLI::App& app, int argc, char** argv) {
+  if (argc < 2 || argv[1][0] == '-') {
+    return false;
+  }
+  const std::string typed = argv[1];
+  std::vector<std::string> names;
+  for (const CLI::App* command : app.get_subcommands({})) {
+    names.push_back(command->get_name());
+    if (command->get_name() == typed) {
+      return false;
     }
   }
-#endif
-  const fs::path self = OwnExecutable();
-  return self.empty() ? std::string("trivo-player.exe") : PathText(self.parent_path() / "trivo-player.exe");
+  std::cerr << "trivo: '" << typed << "' is not a trivo command";
+  const std::string closest = ClosestCommand(typed, names);
+  if (!closest.empty()) {
+    std::cerr << "; did you mean '" << closest << "'?";
+  }
+  std::cerr << "\nThe commands are:";
+  for (const std::string& name : names) {
+    std::cerr << " " << name;
+  }
+  std::cerr << " (trivo --help tells more)\n";
+  return true;
 }
 
 void PrintDiagnostics(const std::vector<Diagnostic>& diagnostics) {
@@ -140,7 +176,7 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
   if (!Compile(source, &quiz)) {
     return kExitInvalid;
   }
-  const std::string playerPath = FindPlayerTemplate(playerOption);
+  const std::string playerPath = PlayerTemplatePath(playerOption);
   const bool defaultOutput = output.empty();
   if (defaultOutput) {
     output = PathText(fs::u8path(source).replace_extension(".exe"));
@@ -149,7 +185,8 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
   if (RefuseOverwritingInput(outputPath, fs::u8path(source),
                              defaultOutput ? "the quiz source (named .exe, as the quiz executable would be)"
                                            : "the quiz source") ||
-      RefuseOverwritingInput(outputPath, fs::u8path(playerPath), "the player template")) {
+      (!playerPath.empty() &&
+       RefuseOverwritingInput(outputPath, fs::u8path(playerPath), "the player template"))) {
     return kExitInvalid;
   }
   for (const MediaResource& media : quiz.media) {
@@ -163,8 +200,7 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
     return kExitInvalid;
   }
   std::vector<uint8_t> player;
-  if (!ReadCommandLineFile(playerPath, &player,
-                           "the player template (give it with --player or TRIVO_PLAYER)")) {
+  if (!LoadPlayerTemplate(playerPath, &player)) {
     return kExitInvalid;
   }
   const bool showProgress = quiz.media.size() >= kProgressFromMediaCount;
@@ -179,7 +215,8 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
       },
       keepPictures);
   if (!built) {
-    std::cerr << playerPath << ": " << message << "\n";
+    std::cerr << (playerPath.empty() ? std::string("the built-in player") : playerPath) << ": " << message
+              << "\n";
     return kExitInvalid;
   }
   if (!WriteCommandLineFile(outputPath, executable.data(), executable.size(), "the quiz executable")) {
@@ -335,7 +372,7 @@ int Run(int argc, char** argv) {
   build->add_option("QUIZ", source, "quiz source (TOML)")->required();
   build->add_option("-o,--output", output, "executable to write (default: QUIZ with .exe)");
   build->add_option("--player", player,
-                    "player template (default: $TRIVO_PLAYER, else trivo-player.exe beside trivo)");
+                    "player template (default: $TRIVO_PLAYER, else the player built into trivo)");
   build->add_flag("--keep-pictures", keepPictures,
                   "store pictures as given instead of fitted to the player's 260 x 260 box");
 
@@ -358,6 +395,15 @@ int Run(int argc, char** argv) {
   decode->add_option("PICTURE", picture, "PNG picture")->required();
   decode->add_option("-o,--output", output, "BMP file to write")->required();
 
+  CLI::App* play = app.add_subcommand("play", "Play a quiz executable (under Wine on Linux)");
+  play->add_option("QUIZ", exePath, "quiz executable")->required();
+
+  app.set_version_flag("--version", VersionText(),
+                       "Print the version and the built-in player's size and checksum");
+
+  if (IsUnknownCommand(app, argc, argv)) {
+    return kExitUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -378,6 +424,9 @@ int Run(int argc, char** argv) {
   }
   if (*create) {
     return RunNew(directory);
+  }
+  if (*play) {
+    return PlayQuizExecutable(exePath, std::cout, std::cerr);
   }
   return RunDecode(picture, output);
 }

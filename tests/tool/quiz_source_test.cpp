@@ -184,7 +184,7 @@ TEST_F(QuizSourceTest, WarnsWhereThePlayerWouldSurprise) {
       {"title = \"Q\"\nkind = \"audio\"\n[[question]]\nanswer = \"Paris\"\nclip = \"odd.bin\"\n", 5,
        "extension XXX"},
       {"title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\npicture = \"huge.jpg\"\n", 5,
-       "2000 x 1500, much larger than the 260 x 260 box"},
+       "2000 x 1500 (0 KB), far more than the 260 x 260 frame"},
       {"title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\npicture = \"clear.png\"\n", 5,
        "transparent areas"},
       {"title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\n", 3, "no picture"},

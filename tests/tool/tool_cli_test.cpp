@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "tests/tool/tool_test_support.h"
+#include "tool/sha256.h"
 
 namespace {
 
@@ -24,11 +25,12 @@ class ToolCliTest : public ::testing::Test {
   void SetUp() override { folder_ = MakeTempFolder("cli"); }
   void TearDown() override { std::filesystem::remove_all(folder_); }
 
-  ToolRun Trivo(const std::string& arguments) {
+  // Runs trivo with the arguments; `tool` replaces the command that starts it.
+  ToolRun Trivo(const std::string& arguments, const std::string& tool = "") {
     const std::string out = (folder_ / "stdout.txt").string();
     const std::string err = (folder_ / "stderr.txt").string();
-    const std::string command =
-        std::string("'") + TRIVO_TOOL_FILE + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+    const std::string start = tool.empty() ? std::string("'") + TRIVO_TOOL_FILE + "' " : tool;
+    const std::string command = start + arguments + " >'" + out + "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
     ToolRun run;
     run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -305,6 +307,80 @@ TEST_F(ToolCliTest, NoExceptionEscapes) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
   EXPECT_EQ(Slurp((folder_ / "err.txt").string()), "trivo: out of memory\n");
 #endif
+}
+
+TEST_F(ToolCliTest, AMistypedCommandNamesTheClosestOne) {
+  const ToolRun run = Trivo("biuld quiz.toml");
+  EXPECT_EQ(run.code, 2);
+  EXPECT_NE(run.err.find("'biuld' is not a trivo command; did you mean 'build'?"), std::string::npos)
+      << run.err;
+  const ToolRun far = Trivo("frobnicate");
+  EXPECT_EQ(far.err.find("did you mean"), std::string::npos) << far.err;
+  EXPECT_NE(far.err.find("build unpack check judge new decode play"), std::string::npos) << far.err;
+}
+
+TEST_F(ToolCliTest, PlaySaysHowToGetWine) {
+  WriteBinaryFile(folder_ / "quiz.exe", MakeBareImage());
+  const ToolRun noWine = Trivo("play '" + (folder_ / "quiz.exe").string() + "'",
+                               std::string("env PATH=/nonexistent '") + TRIVO_TOOL_FILE + "' ");
+  EXPECT_EQ(noWine.code, 1);
+  EXPECT_NE(noWine.err.find("sudo apt-get install wine"), std::string::npos) << noWine.err;
+  const ToolRun missing = Trivo("play '" + (folder_ / "none.exe").string() + "'");
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_NE(missing.err.find("no such quiz executable"), std::string::npos) << missing.err;
+}
+
+// The tool carries the player: a copy alone in a folder builds a quiz, and
+// --version names the player it carries.
+TEST_F(ToolCliTest, TheToolAloneBuildsAQuiz) {
+#ifndef TRIVO_EMBEDDED_TEMPLATE
+  GTEST_SKIP() << "this tree's trivo carries no player (no TRIVO_PLAYER_TEMPLATE)";
+#else
+  const std::filesystem::path alone = folder_ / "alone";
+  std::filesystem::create_directories(alone);
+  std::filesystem::copy_file(TRIVO_TOOL_FILE, alone / "trivo");
+  const std::vector<uint8_t> player = ReadBinaryFile(TRIVO_EMBEDDED_TEMPLATE);
+  const std::string self = "env -u TRIVO_PLAYER '" + (alone / "trivo").string() + "' ";
+
+  const ToolRun version = Trivo("--version", self);
+  EXPECT_EQ(version.code, 0);
+  EXPECT_NE(version.out.find(std::to_string(player.size()) + " bytes, SHA-256 " +
+                             Sha256Hex(player.data(), player.size())),
+            std::string::npos)
+      << version.out;
+
+  WriteTextFile(alone / "quiz.toml", "title = \"Seul\"\nkind = \"text\"\n[[question]]\nanswer = \"Paris\"\n");
+  const ToolRun build = Trivo("build '" + (alone / "quiz.toml").string() + "'", self);
+  ASSERT_EQ(build.code, 0) << build.err;
+  const ToolRun unpack =
+      Trivo("unpack '" + (alone / "quiz.exe").string() + "' -o '" + (folder_ / "back").string() + "'", self);
+  EXPECT_EQ(unpack.code, 0) << unpack.err;
+  EXPECT_NE(unpack.out.find("1 questions"), std::string::npos) << unpack.out;
+
+  // TRIVO_PLAYER and --player still come first.
+  const ToolRun overridden =
+      Trivo("build '" + (alone / "quiz.toml").string() + "'",
+            "env TRIVO_PLAYER=/nonexistent/player.exe '" + (alone / "trivo").string() + "' ");
+  EXPECT_EQ(overridden.code, 1);
+  EXPECT_NE(overridden.err.find("/nonexistent/player.exe: cannot read the player template"),
+            std::string::npos)
+      << overridden.err;
+#endif
+}
+
+TEST_F(ToolCliTest, AToolWithoutAPlayerSaysSo) {
+  const std::string bare = std::string("env -u TRIVO_PLAYER '") + TRIVO_TOOL_WITHOUT_PLAYER_FILE + "' ";
+  const ToolRun version = Trivo("--version", bare);
+  EXPECT_EQ(version.code, 0);
+  EXPECT_NE(version.out.find("built-in player: none"), std::string::npos) << version.out;
+  WriteTextFile(folder_ / "quiz.toml", "title = \"Q\"\nkind = \"text\"\n[[question]]\nanswer = \"Paris\"\n");
+  const ToolRun build = Trivo("build '" + (folder_ / "quiz.toml").string() + "'", bare);
+  EXPECT_EQ(build.code, 1);
+  EXPECT_NE(build.err.find("built without a player template; give one with --player"), std::string::npos)
+      << build.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "quiz.exe"));
+  // Checking needs no player.
+  EXPECT_EQ(Trivo("check '" + (folder_ / "quiz.toml").string() + "'", bare).code, 0);
 }
 
 }  // namespace
