@@ -200,7 +200,9 @@ int RunCheck(const std::string& source) {
 
 int RunJudge(const std::string& expected, const std::string& typed) {
   const Utf8To1252Result expectedBytes = Utf8To1252(expected);
-  const Utf8To1252Result typedBytes = Utf8To1252(typed);
+  // The typed text is held as the player holds it ('?' for what Windows-1252
+  // lacks); an expected answer must be one a quiz can carry.
+  const Utf8To1252Result typedBytes = TypedTextTo1252(typed);
   for (const Utf8To1252Result* text : {&expectedBytes, &typedBytes}) {
     if (!text->ok) {
       std::cerr << (text->badUtf8 ? std::string("the text is not UTF-8")
