@@ -42,6 +42,10 @@ int WebLoadAnswers(const uint8_t* bytes, size_t size);
 // The answers file name for an executable name ("quiz.exe" -> "quiz.txt").
 int WebAnswersFileName(const char* exeName);
 
+// The data of resource `id` of the named type ("PATCH", "IMG") of the open
+// quiz, as stored.
+int WebResource(const char* type, int id);
+
 // The tool's paths, for the tests and the authoring page.
 int WebJudge(const char* expectedUtf8, const char* typedUtf8);  // as `trivo judge`
 int WebDecodePng(const uint8_t* bytes, size_t size);            // as `trivo decode`: BMP or error JSON
