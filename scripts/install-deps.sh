@@ -10,6 +10,7 @@ packages=(
   libspng-dev libdeflate-dev zlib1g-dev libtomlplusplus-dev libcli11-dev
   espeak-ng ffmpeg lame
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+  emscripten nodejs chromium python3
 )
 
 missing=()
