@@ -10,12 +10,10 @@
 
 #include <windows.h>
 
-#include <string>
 #include <vector>
 
-#include "content/block_decoder.h"
 #include "content/document_gdi.h"
-#include "content/quiz_grammar.h"
+#include "content/quiz_outcome.h"
 #include "content/user_message.h"
 #include "resources/resource_ids.h"
 
@@ -32,41 +30,6 @@ __attribute__((used)) volatile StoredBlockRecord gStoredBlock = {
      0x26, 0x93, 0xA0, 0x80, 0xC2, 0x76, 0x32, 0x98, 0xC4, 0x05, 0x48, 0x74, 0x40, 0xF9, 0x00}};
 
 namespace {
-
-constexpr char kLoaderCaption[] = "Trivo";
-constexpr char kStoredBlockFailed[] =
-    "Erreur dans le d\xE9"
-    "cryptage";
-constexpr char kQuizMissing[] =
-    "Reponses non trouv\xE9"
-    "es";
-constexpr char kQuizFailed[] =
-    "Erreur dans le d\xE9"
-    "cryptage des reponses";
-constexpr char kCodesFailed[] =
-    "Erreur dans le d\xE9"
-    "cryptage des codes";
-
-void Tell(const char* text) {
-  ShowUserMessage(text, kLoaderCaption, kMessageOk);
-}
-
-// One decoded block; the decoder's buffer is freed with it.
-struct DecodedBlock {
-  uint8_t* bytes = nullptr;
-  size_t size = 0;
-  bool ok = false;
-
-  DecodedBlock(const uint8_t* coded, size_t codedSize) {
-    uint32_t length = 0;
-    int32_t status = DecodeBlock(coded, static_cast<uint32_t>(codedSize), &bytes, &length);
-    ok = status == BlockOk && bytes != nullptr && length >= 2;
-    size = ok ? length - 2 : 0;
-  }
-  ~DecodedBlock() { FreeBlock(bytes); }
-  DecodedBlock(const DecodedBlock&) = delete;
-  DecodedBlock& operator=(const DecodedBlock&) = delete;
-};
 
 // One "PATCH" resource of this program, copied out so that the resource can
 // be released at once. `size` is what the resource table announces (0 when
@@ -103,56 +66,26 @@ void ReplaceBackgroundBrush(QuizDocument& doc) {
   doc.backgroundBrush = brush;
 }
 
-bool LoadStoredBlock(QuizDocument& doc) {
-  uint8_t coded[kStoredBlockSize];
-  for (int i = 0; i < kStoredBlockSize; ++i) {
-    coded[i] = gStoredBlock.block[i];
-  }
-  DecodedBlock plain(coded, sizeof(coded));
-  StoredBlockText block;
-  if (!plain.ok || ParseStoredBlock(plain.bytes, plain.size, &block) != GrammarResult::Ok) {
-    return false;
-  }
-  ApplyStoredBlock(block, doc);
-  return true;
-}
-
 }  // namespace
 
 void LoadQuiz(QuizDocument& doc) {
-  if (!LoadStoredBlock(doc)) {
-    Tell(kStoredBlockFailed);
-    doc.questionCount = 0;
-    return;
+  uint8_t stored[kStoredBlockSize];
+  for (int i = 0; i < kStoredBlockSize; ++i) {
+    stored[i] = gStoredBlock.block[i];
   }
-
   PatchResource quizResource = ReadPatchResource(IDR_QUIZ_TEXT);
-  if (quizResource.size == 0) {
-    Tell(kQuizMissing);
-    ApplyBuiltInTestQuiz(doc);
-    ReplaceBackgroundBrush(doc);
-    return;
-  }
-  QuizText quiz;
-  {
-    // A resource that is announced but cannot be loaded decodes as empty.
-    DecodedBlock plain(quizResource.bytes.data(), quizResource.bytes.size());
-    if (!plain.ok || ParseQuizText(plain.bytes, plain.size, &quiz) != GrammarResult::Ok) {
-      Tell(kQuizFailed);
-      doc.questionCount = 0;
-      return;
-    }
-  }
-  ApplyQuizText(quiz, doc);
-  ReplaceBackgroundBrush(doc);
-
-  // A missing codes resource is an empty block, which the decoder refuses.
   PatchResource codesResource = ReadPatchResource(IDR_SCORE_CODES);
-  DecodedBlock plain(codesResource.bytes.data(), codesResource.bytes.size());
-  std::vector<std::string> codes;
-  if (!plain.ok || ParseScoreCodes(plain.bytes, plain.size, doc.questionCount, &codes) != GrammarResult::Ok) {
-    Tell(kCodesFailed);
-    return;
+  QuizSources sources;
+  sources.stored = {stored, sizeof(stored), true};
+  sources.quiz = {quizResource.bytes.data(), quizResource.bytes.size(), quizResource.size != 0};
+  sources.codes = {codesResource.bytes.data(), codesResource.bytes.size(), codesResource.size != 0};
+
+  std::vector<const char*> messages;
+  QuizOutcome outcome = ApplyQuizSources(sources, doc, &messages);
+  if (QuizColoursChanged(outcome)) {
+    ReplaceBackgroundBrush(doc);
   }
-  ApplyScoreCodes(codes, doc);
+  for (const char* text : messages) {
+    ShowUserMessage(text, kLoaderCaption, kMessageOk);
+  }
 }

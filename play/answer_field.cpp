@@ -7,13 +7,11 @@
 #include "play/answer_judge.h"
 #include "play/answers_file.h"
 #include "play/pane_scroll.h"
+#include "play/play_state.h"
 #include "play/question_pane.h"
 #include "play/score.h"
 
 namespace {
-
-// How far below the pane's top a field brought into view by Tab stands.
-constexpr int kTabViewOffset = 360;
 
 LRESULT PassOn(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
   if (answerFieldBaseProc == nullptr) {
@@ -42,13 +40,8 @@ void BringIntoView(HWND field) {
   ClientToScreen(pane, &clientOrigin);
   RECT client = {};
   GetClientRect(pane, &client);
-  int offset = kTabViewOffset;
-  int room = client.bottom - (fieldRect.bottom - fieldRect.top);
-  if (offset > room) {
-    offset = room > 0 ? room : 0;
-  }
-  int position = GetScrollPos(pane, SB_VERT);
-  paneScrollTarget = position + (fieldRect.top - clientOrigin.y) - offset;
+  paneScrollTarget = TabScrollTarget(GetScrollPos(pane, SB_VERT), fieldRect.top - clientOrigin.y,
+                                     fieldRect.bottom - fieldRect.top, client.bottom);
   if (fieldRect.bottom > paneRect.bottom || fieldRect.top < paneRect.top) {
     SendMessageA(pane, WM_VSCROLL, MAKEWPARAM(kScrollToTarget, 0), 0);
   }

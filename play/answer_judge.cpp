@@ -1,7 +1,7 @@
 // The answer judge: one answer field's text against its expected answer.
-// The verdict word is the only record of a field's state; a question is
-// answered once all its fields are right, and what it then reveals (comment,
-// answer picture, or every comment at once) follows the quiz's reveal mode.
+// The verdict word in the status field is the only record of a field's
+// state; the rules of play decide what the verdict reveals, and this file
+// shows it in the pane.
 #include "play/answer_judge.h"
 
 #include <cstring>
@@ -23,19 +23,13 @@ void ShowControl(HWND pane, int id, int command) {
   }
 }
 
-void ReadControlText(HWND pane, int id, char* out, int capacity) {
-  out[0] = '\0';
+std::string ReadControlText(HWND pane, int id, int capacity) {
+  char text[kTextCapacity] = {};
   HWND control = GetDlgItem(pane, id);
   if (control != nullptr) {
-    GetWindowTextA(control, out, capacity);
+    GetWindowTextA(control, text, capacity < kTextCapacity ? capacity : kTextCapacity);
   }
-}
-
-const char* ExpectedAnswer(const QuestionEntry* entry, int slot) {
-  if (entry == nullptr) {
-    return "";
-  }
-  return slot == 1 ? entry->answer1 : entry->answer2;
+  return text;
 }
 
 // The new bitmap goes in first; the one it replaces is deleted afterwards,
@@ -58,50 +52,10 @@ void SwapAnswerPicture(HWND pane, int q) {
   }
 }
 
-bool WholeQuestionRight(HWND pane, const QuestionEntry* entry, int q, int n) {
-  for (int j = 1; j <= n; ++j) {
-    char expected[kTextCapacity];
-    CopyText(expected, sizeof(expected), ExpectedAnswer(entry, j));
-    UpperAscii(expected);
-    char typed[kTextCapacity];
-    ReadControlText(pane, ID_ANSWER_FIELD_BASE + (q - 1) * n + j, typed, sizeof(typed));
-    TrimSpaces(typed);
-    UpperAscii(typed);
-    if (std::strcmp(expected, typed) != 0) {
-      return false;
-    }
-  }
-  return true;
-}
-
-void RevealAnswered(QuizDocument* doc, HWND pane, int q) {
-  switch (doc->revealMode) {
-    case RevealPicture:
-      SwapAnswerPicture(pane, q);
-      break;
-    case RevealComment:
-      ShowControl(pane, ID_COMMENT_BASE + q, SW_SHOWNORMAL);
-      break;
-    case RevealCommentAndPicture:
-      ShowControl(pane, ID_COMMENT_BASE + q, SW_SHOWNORMAL);
-      SwapAnswerPicture(pane, q);
-      break;
-    default:
-      break;
-  }
-}
-
 // Every comment once every field is right. Questions folded away by
 // "Cacher" keep theirs hidden; they show it when the box is turned off.
-void RevealAllCommentsIfDone(QuizDocument* doc, HWND pane) {
+void ShowAllComments(const QuizDocument* doc, HWND pane) {
   const int questions = PaneQuestionCount(doc);
-  const int fields = AnswerFieldsPerQuestion(doc) * questions;
-  for (int k = 1; k <= fields; ++k) {
-    if (!StatusIsRight(pane, ID_STATUS_FIELD_BASE + k)) {
-      return;
-    }
-  }
-  doc->allCommentsShown = 1;
   for (int q = 1; q <= questions; ++q) {
     if (doc->hideState[q] == 0) {
       ShowControl(pane, ID_COMMENT_BASE + q, SW_SHOWNORMAL);
@@ -111,62 +65,43 @@ void RevealAllCommentsIfDone(QuizDocument* doc, HWND pane) {
 
 }  // namespace
 
-int AnswerFieldsPerQuestion(const QuizDocument* doc) {
-  if (doc == nullptr) {
-    return 0;
+PlayFields ReadPlayFields(const QuizDocument* doc, HWND pane) {
+  PlayFields fields;
+  const int count = AnswerFieldCount(doc);
+  for (int k = 1; k <= count; ++k) {
+    fields.typed.push_back(ReadControlText(pane, ID_ANSWER_FIELD_BASE + k, kTextCapacity));
+    fields.status.push_back(ReadControlText(pane, ID_STATUS_FIELD_BASE + k, kStatusCapacity));
   }
-  if (doc->mediaKind == MediaText) {
-    return 1;
-  }
-  return doc->answersPerQuestion == 1 || doc->answersPerQuestion == 2 ? doc->answersPerQuestion : 0;
-}
-
-int PaneQuestionCount(const QuizDocument* doc) {
-  if (doc == nullptr || doc->questionCount < 0) {
-    return 0;
-  }
-  return doc->questionCount < kMaxQuestions ? doc->questionCount : kMaxQuestions;
+  return fields;
 }
 
 bool StatusIsRight(HWND pane, int statusId) {
-  char status[kStatusCapacity];
-  ReadControlText(pane, statusId, status, sizeof(status));
-  return std::strcmp(status, kVerdictRight) == 0;
+  return ReadControlText(pane, statusId, kStatusCapacity) == kVerdictRight;
 }
 
 void AnswerJudge(QuizDocument* doc, HWND pane, int fieldId) {
-  const int n = AnswerFieldsPerQuestion(doc);
-  if (doc == nullptr || pane == nullptr || n == 0 || fieldId <= ID_ANSWER_FIELD_BASE) {
+  if (doc == nullptr || pane == nullptr || AnswerFieldsPerQuestion(doc) == 0 ||
+      fieldId <= ID_ANSWER_FIELD_BASE) {
     return;
   }
-  char status[kStatusCapacity];
-  ReadControlText(pane, fieldId + 1000, status, sizeof(status));
-
-  const int q = n == 1 ? fieldId - ID_ANSWER_FIELD_BASE : (fieldId - (ID_ANSWER_FIELD_BASE - 1)) / 2;
-  const int slot = n == 1 || (fieldId % 2) == 1 ? 1 : 2;
-  QuestionEntry* entry = doc->questionAt(q);
-  char expected[kTextCapacity];
-  CopyText(expected, sizeof(expected), ExpectedAnswer(entry, slot));
-
-  char typed[kTextCapacity];
-  ReadControlText(pane, fieldId, typed, sizeof(typed));
-  const char* verdict = ChooseVerdict(expected, typed);
-  if (verdict == nullptr || std::strcmp(verdict, status) == 0) {
+  PlayFields fields = ReadPlayFields(doc, pane);
+  JudgeStep step = JudgeField(doc, fields, fieldId - ID_ANSWER_FIELD_BASE);
+  if (!step.changed) {
     return;
   }
-  SetDlgItemTextA(pane, fieldId + 1000, verdict);
-
-  if (std::strcmp(verdict, kVerdictRight) != 0) {
+  SetDlgItemTextA(pane, fieldId + 1000, step.verdict);
+  const int q = step.question;
+  if (step.hideComment) {
     ShowControl(pane, ID_COMMENT_BASE + q, SW_HIDE);
-    doc->allCommentsShown = 0;
-  } else if (WholeQuestionRight(pane, entry, q, n)) {
-    if (entry != nullptr) {
-      entry->answered = 1;
-    }
-    RevealAnswered(doc, pane, q);
   }
-  if (doc->revealMode == RevealAllComments && doc->allCommentsShown == 0) {
-    RevealAllCommentsIfDone(doc, pane);
+  if (step.showComment) {
+    ShowControl(pane, ID_COMMENT_BASE + q, SW_SHOWNORMAL);
+  }
+  if (step.showAnswerPicture) {
+    SwapAnswerPicture(pane, q);
+  }
+  if (step.showAllComments) {
+    ShowAllComments(doc, pane);
   }
   RecountScore(doc, pane);
 }

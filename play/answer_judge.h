@@ -6,13 +6,12 @@
 #include <windows.h>
 
 #include "content/quiz_document.h"
+#include "play/play_state.h"
 
 void AnswerJudge(QuizDocument* doc, HWND pane, int fieldId);
 
-// Answer fields per question as the pane builds them: a text quiz always has
-// one, the other kinds `answersPerQuestion`.
-int AnswerFieldsPerQuestion(const QuizDocument* doc);
-// Questions the pane holds controls for (at most 96).
-int PaneQuestionCount(const QuizDocument* doc);
+// The pane's answer fields and status fields as the play rules see them; a
+// control that does not exist (yet) reads as empty.
+PlayFields ReadPlayFields(const QuizDocument* doc, HWND pane);
 // True when status field `statusId` of the pane reads "BRAVO".
 bool StatusIsRight(HWND pane, int statusId);

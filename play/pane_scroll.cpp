@@ -14,7 +14,10 @@
 // same states backwards, so every control returns exactly to its place.
 #include "play/pane_scroll.h"
 
+#include <vector>
+
 #include "play/answer_judge.h"
+#include "play/play_state.h"
 #include "play/question_pane.h"
 #include "play/verdict_rules.h"
 #include "resources/resource_ids.h"
@@ -26,7 +29,6 @@ constexpr int kLineStepHorizontal = 1;
 constexpr int kWheelStep = 50;
 constexpr int kWheelNotch = 120;
 constexpr int kWheelNotchBack = 65416;  // -120 as an unsigned 16-bit value
-constexpr int kCommentHeight = 65;
 
 SCROLLINFO ReadBar(HWND pane, int bar) {
   SCROLLINFO info = {};
@@ -93,78 +95,25 @@ bool HideBoxChecked(const QuizDocument* doc) {
   return box != nullptr && SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-int CollapseHeight(const QuizDocument* doc, int row) {
-  int d = row < kMaxRows ? doc->rowHeights[row] : 0;
-  return doc->revealMode > RevealPicture ? d + kCommentHeight : d;
-}
-
-int RowHeight(const QuizDocument* doc, int row) {
-  return row < kMaxRows ? doc->rowHeights[row] : 0;
-}
-
-// Whether question q's comment belongs on screen when its question unfolds.
-bool CommentDue(const QuizDocument* doc, HWND pane, int q) {
-  if (doc->revealMode == RevealAllComments) {
-    return doc->allCommentsShown != 0;
-  }
-  if (doc->revealMode != RevealComment && doc->revealMode != RevealCommentAndPicture) {
-    return false;
-  }
-  return StatusIsRight(pane, ID_STATUS_FIELD_BASE + q);
-}
-
-void FoldAnswered(QuizDocument* doc, HWND pane, int questions) {
-  int row = 0;
-  int hiddenInRow = 0;
-  for (int q = 1; q <= questions; ++q) {
-    int state = doc->hideState[q];
-    if (state == 1) {
-      ++hiddenInRow;
-    }
-    const QuestionEntry* entry = doc->questionAt(q);
-    if (entry != nullptr && entry->answered && state == 0) {
-      ShiftQuestion(ShiftToggle, SW_HIDE, pane, RowHeight(doc, row), -1, q);
-      ++hiddenInRow;
-      doc->hideState[q] = 1;
-    }
-    if (q % 3 == 0) {
-      if (hiddenInRow == 3) {
-        int d = CollapseHeight(doc, row);
-        for (int m = q + 1; m <= questions; ++m) {
-          ShiftQuestion(ShiftMove, 0, pane, d, -1, m);
+// Shows the steps of the relayout that the play rules planned.
+void ApplyHideSteps(HWND pane, const std::vector<HideStep>& steps) {
+  for (const HideStep& step : steps) {
+    switch (step.kind) {
+      case HideStepKind::Fold:
+        ShiftQuestion(ShiftToggle, SW_HIDE, pane, step.amount, step.sign, step.question);
+        break;
+      case HideStepKind::Unfold:
+        ShiftQuestion(ShiftToggle, SW_SHOWNORMAL, pane, step.amount, step.sign, step.question);
+        if (!step.commentDue) {
+          HWND comment = GetDlgItem(pane, ID_COMMENT_BASE + step.question);
+          if (comment != nullptr) {
+            ShowWindow(comment, SW_HIDE);
+          }
         }
-        doc->paneContentHeight -= d;
-        doc->hideState[q] = 2;
-      }
-      ++row;
-      hiddenInRow = 0;
-    }
-  }
-}
-
-void UnfoldAll(QuizDocument* doc, HWND pane, int questions) {
-  int row = 0;
-  for (int q = 1; q <= questions; ++q) {
-    int state = doc->hideState[q];
-    if (state == 1 || state == 2) {
-      ShiftQuestion(ShiftToggle, SW_SHOWNORMAL, pane, RowHeight(doc, row), +1, q);
-      if (!CommentDue(doc, pane, q)) {
-        HWND comment = GetDlgItem(pane, ID_COMMENT_BASE + q);
-        if (comment != nullptr) {
-          ShowWindow(comment, SW_HIDE);
-        }
-      }
-    }
-    if (state == 2) {
-      int d = CollapseHeight(doc, row);
-      doc->paneContentHeight += d;
-      for (int m = q + 1; m <= questions; ++m) {
-        ShiftQuestion(ShiftMove, 0, pane, d, +1, m);
-      }
-    }
-    doc->hideState[q] = 0;
-    if (q % 3 == 0) {
-      ++row;
+        break;
+      case HideStepKind::Move:
+        ShiftQuestion(ShiftMove, 0, pane, step.amount, step.sign, step.question);
+        break;
     }
   }
 }
@@ -276,12 +225,7 @@ void ApplyHideAnswered(QuizDocument* doc) {
     return;  // the pane is still being built: nothing can be folded yet
   }
   HWND pane = doc->questionPane;
-  const int questions = PaneQuestionCount(doc);
-  if (HideBoxChecked(doc)) {
-    FoldAnswered(doc, pane, questions);
-  } else {
-    UnfoldAll(doc, pane, questions);
-  }
+  ApplyHideSteps(pane, PlanHideAnswered(doc, ReadPlayFields(doc, pane), HideBoxChecked(doc)));
   RefreshBars(doc, pane);
 }
 

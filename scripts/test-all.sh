@@ -138,6 +138,21 @@ else
   fail 1 "e2e: the tool or the player was not built"
 fi
 
+step "Web player (WebAssembly core, node and Chromium)"
+if [ -x build/native/tool/trivo ] && [ -f "$template" ]; then
+  TRIVO_JOBS=$jobs TRIVO_SHARED_DIR="$shared" scripts/test-web.sh 2>&1 | tee build/web.log
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' build/web.log | tail -1)
+  if [ -n "$line" ]; then
+    pass "${line%% passed*}"
+    bad=$(sed -E 's/.* ([0-9]+) failed/\1/' <<<"$line")
+    [ "$bad" -eq 0 ] || fail "$bad" "web: $bad failures"
+  else
+    fail 1 "web: the web tests did not run"
+  fi
+else
+  fail 1 "web: the tool or the player was not built"
+fi
+
 echo
 for f in "${failures[@]}"; do echo "FAILED: $f"; done
 echo "$passed passed, $failed failed"

@@ -121,6 +121,26 @@ Utf8To1252Result Utf8To1252(const std::string& utf8) {
   return result;
 }
 
+Utf8To1252Result TypedTextTo1252(const std::string& utf8) {
+  Utf8To1252Result result;
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    uint32_t codePoint = 0;
+    if (!NextCodePoint(utf8, &pos, &codePoint)) {
+      result.badUtf8 = true;
+      result.bytes.clear();
+      return result;
+    }
+    uint8_t byte = '?';
+    if (!CodePointToByte(codePoint, &byte)) {
+      byte = '?';
+    }
+    result.bytes.push_back(static_cast<char>(byte));
+  }
+  result.ok = true;
+  return result;
+}
+
 bool NextUtf8CodePoint(const std::string& text, size_t* pos, uint32_t* codePoint) {
   return *pos < text.size() && NextCodePoint(text, pos, codePoint);
 }

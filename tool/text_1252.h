@@ -14,6 +14,10 @@ struct Utf8To1252Result {
 };
 
 Utf8To1252Result Utf8To1252(const std::string& utf8);
+// A typed answer as the player holds it: each character Windows-1252 cannot
+// hold becomes one '?', as an ANSI edit field gives it; only text that is
+// not UTF-8 fails.
+Utf8To1252Result TypedTextTo1252(const std::string& utf8);
 // Reads the code point at text[*pos] and moves past it; false on a
 // malformed, overlong or surrogate sequence.
 bool NextUtf8CodePoint(const std::string& text, size_t* pos, uint32_t* codePoint);

@@ -17,6 +17,7 @@
 #include "tool/command_suggest.h"
 #include "tool/embedded_player.h"
 #include "tool/file_io.h"
+#include "tool/judge_text.h"
 #include "tool/picture_check.h"
 #include "tool/play_command.h"
 #include "tool/quiz_build.h"
@@ -300,21 +301,13 @@ int RunCheck(const std::string& source) {
 }
 
 int RunJudge(const std::string& expected, const std::string& typed) {
-  const Utf8To1252Result expectedBytes = Utf8To1252(expected);
-  const Utf8To1252Result typedBytes = Utf8To1252(typed);
-  for (const Utf8To1252Result* text : {&expectedBytes, &typedBytes}) {
-    if (!text->ok) {
-      std::cerr << (text->badUtf8 ? std::string("the text is not UTF-8")
-                                  : "the character " + DescribeCodePoint(text->badCodePoint) +
-                                        " cannot be typed into the player (Windows-1252)")
-                << "\n";
-      return kExitInvalid;
-    }
+  std::string verdict;
+  std::string error;
+  if (!JudgeUtf8(expected, typed, &verdict, &error)) {
+    std::cerr << error << "\n";
+    return kExitInvalid;
   }
-  // The player's buffers hold 259 characters.
-  const std::string e = expectedBytes.bytes.substr(0, kMaxTextLength);
-  const std::string t = typedBytes.bytes.substr(0, kMaxTextLength);
-  std::cout << Cp1252ToUtf8(ChooseVerdict(e.c_str(), t.c_str())) << "\n";
+  std::cout << verdict << "\n";
   return kExitOk;
 }
 

@@ -406,6 +406,13 @@ TEST(Text1252, RoundTripsEveryByte) {
 }
 
 TEST(Text1252, RefusesWhatItCannotHold) {
+  EXPECT_EQ(TypedTextTo1252("\xC5\x81\xC3\xB3"
+                            "d\xC5\xBA")
+                .bytes,
+            "?\xF3"
+            "d?");  // Łódź: ó only
+  EXPECT_EQ(TypedTextTo1252("a\xF0\x9F\x98\x80\xE2\x82\xAC").bytes, "a?\x80");
+  EXPECT_TRUE(TypedTextTo1252("\xC3").badUtf8);
   EXPECT_EQ(Utf8To1252("\xE2\x82\xAC").bytes, "\x80");  // euro sign
   const Utf8To1252Result emoji = Utf8To1252("a\xF0\x9F\x98\x80");
   EXPECT_FALSE(emoji.ok);

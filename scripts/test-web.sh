@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The web player in one step: installs what it needs, builds the core to
+# WebAssembly, runs the portable tests under node (CTest), then the node
+# tests against the native tool and the browser tests in Chromium.
+# Needs build/native/tool/trivo and build/windows/app/trivo-player.exe
+# (scripts/test-all.sh builds them first); ends with "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=${TRIVO_JOBS:-$(nproc)}
+shared=${TRIVO_SHARED_DIR:-$root/../shared}
+tool=$root/build/native/tool/trivo
+player=$root/build/windows/app/trivo-player.exe
+passed=0
+failed=0
+
+scripts/install-deps.sh || { echo "could not install the dependencies"; exit 1; }
+[ -x "$tool" ] && [ -f "$player" ] || { echo "build the native tool and the Windows player first"; echo "0 passed, 1 failed"; exit 1; }
+(cd web && npm ci --no-audit --no-fund >/dev/null) || { echo "npm ci failed"; echo "0 passed, 1 failed"; exit 1; }
+
+# em++ needs acorn from Debian's node modules.
+export NODE_PATH=/usr/share/nodejs
+mkdir -p build
+if emcmake cmake -S . -B build/wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRIVO_WERROR=ON -DTRIVO_BUILD_TESTS=ON \
+    -DTRIVO_SHARED_DIR="$shared" -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node >build/wasm-configure.log 2>&1 &&
+  ninja -C build/wasm -j "$jobs" >build/wasm-build.log 2>&1; then
+  passed=$((passed + 1))
+else
+  tail -40 build/wasm-build.log build/wasm-configure.log
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+echo "core: $(stat -c %s web/site/core/trivo-core.wasm) bytes of wasm, $(stat -c %s web/site/core/trivo-core.js) of loader"
+
+ctest --test-dir build/wasm --output-on-failure -j "$jobs" 2>&1 | tee build/wasm-ctest.log
+line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' build/wasm-ctest.log | tail -1)
+if [ -n "$line" ]; then
+  bad=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+else
+  failed=$((failed + 1))
+fi
+
+# The examples, built with the tool, for the node and browser tests.
+quizzes=$root/build/web-quizzes
+rm -rf "$quizzes" && mkdir -p "$quizzes"
+for source in examples/*/quiz.toml; do
+  name=$(basename "$(dirname "$source")")
+  TRIVO_PLAYER="$player" "$tool" build "$source" -o "$quizzes/$name.exe" >/dev/null 2>&1 ||
+    { echo "$name: trivo build failed"; failed=$((failed + 1)); }
+done
+
+export TRIVO_TOOL="$tool" TRIVO_WEB_QUIZZES="$quizzes" TRIVO_SHARED_DIR="$shared"
+(cd web && node --test --test-concurrency=1 test/*.test.mjs) >build/web-node-tests.log 2>&1
+grep -E '^(not )?ok ' build/web-node-tests.log | sed 's/^/  /'
+grep -A30 '^not ok' build/web-node-tests.log | head -60
+node_pass=$(sed -n 's/^# pass //p' build/web-node-tests.log)
+node_fail=$(sed -n 's/^# fail //p' build/web-node-tests.log)
+passed=$((passed + ${node_pass:-0}))
+failed=$((failed + ${node_fail:-1}))
+echo "screenshots in build/web-shots"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

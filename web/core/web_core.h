@@ -1,0 +1,53 @@
+// The web player's core: one quiz session over the portable play rules, and
+// the tool's reading paths (PE reader, unpack, PNG decoding, judging) for
+// the page and its tests. Every function that returns text gives UTF-8 JSON
+// or bytes through the result buffer (WebResultData / WebResultSize), valid
+// until the next call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" {
+
+// Scratch memory the page copies its input into.
+uint8_t* WebAlloc(size_t size);
+void WebFree(uint8_t* bytes);
+
+const uint8_t* WebResultData();
+size_t WebResultSize();
+
+// Opens a quiz executable as the player would load it: {"ok", "error",
+// "messages", "quiz", "fields", "score", "code"}. A file that is not a
+// quiz player gives ok false and a French message.
+int WebOpenQuiz(const uint8_t* bytes, size_t size);
+// The media of question q (answer = 1: its answer picture) as the player
+// shows it: PNG decoded by the project's decoder into a BMP, the rest as
+// stored. Returns the format ("jpg", "gif", "bmp", "wav"...) or 0 when
+// there is none; the bytes are the result.
+const char* WebMedia(int q, int answer);
+// Sets field f's text (UTF-8, converted as the player holds it) and judges
+// it: {"field", "verdict", "steps", "score", "code", "hide"}.
+int WebTypeField(int field, const char* utf8);
+// F1 from field f with its text.
+int WebFillFrom(int field, const char* utf8);
+// "Cacher" turned on or off.
+int WebSetHide(int checked);
+// The whole play state as JSON (fields, statuses, folded questions...).
+int WebState();
+// The answers file bytes as the Windows player writes them.
+int WebAnswersFile();
+// Loads an answers file: every field takes its line and is judged.
+int WebLoadAnswers(const uint8_t* bytes, size_t size);
+// The answers file name for an executable name ("quiz.exe" -> "quiz.txt").
+int WebAnswersFileName(const char* exeName);
+
+// The data of resource `id` of the named type ("PATCH", "IMG") of the open
+// quiz, as stored.
+int WebResource(const char* type, int id);
+
+// The tool's paths, for the tests and the authoring page.
+int WebJudge(const char* expectedUtf8, const char* typedUtf8);  // as `trivo judge`
+int WebDecodePng(const uint8_t* bytes, size_t size);            // as `trivo decode`: BMP or error JSON
+int WebUnpack(const uint8_t* bytes, size_t size);               // as `trivo unpack`: quiz.toml or error
+}

@@ -1,0 +1,152 @@
+// The page in Chromium over http://127.0.0.1: every example opens, verdicts,
+// colours, score, code, reveals, "Cacher", F1, reload and the answers file.
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { after, before, test } from 'node:test';
+import { chromium } from 'playwright-core';
+import { quizDir, repoDir, siteDir, newCore } from './core-support.mjs';
+
+const shots = process.env.TRIVO_WEB_SHOTS || join(repoDir, 'build', 'web-shots');
+const root = mkdtempSync(join(tmpdir(), 'trivo-site-'));
+const port = 18000 + (process.pid % 1000);
+let server;
+let browser;
+const core = await newCore();
+
+function answersOf(name) {
+  const toml = core.unpack(readFileSync(join(quizDir, name))).toml;
+  return [...toml.matchAll(/^answer = "(.*)"$/gm)].map((m) => m[1]);
+}
+
+before(async () => {
+  cpSync(siteDir, root, { recursive: true });
+  mkdirSync(join(root, 'quizzes'));
+  for (const name of readdirSync(quizDir)) cpSync(join(quizDir, name), join(root, 'quizzes', name));
+  mkdirSync(shots, { recursive: true });
+  server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1', '--directory', root], {
+    stdio: 'ignore',
+  });
+  for (let i = 0; i < 50; i++) {
+    try {
+      await fetch(`http://127.0.0.1:${port}/play.html`);
+      break;
+    } catch {
+      await new Promise((r) => setTimeout(r, 100));
+    }
+  }
+  browser = await chromium.launch({
+    executablePath: process.env.TRIVO_CHROMIUM || '/usr/bin/chromium',
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (server) server.kill();
+  rmSync(root, { recursive: true, force: true });
+});
+
+async function openPage(context, name) {
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(error.message));
+  await page.goto(`http://127.0.0.1:${port}/play.html?quiz=quizzes/${name}`);
+  await page.waitForSelector('body[data-ready=true]');
+  page.errors = errors;
+  return page;
+}
+
+const status = (page, k) => page.locator(`#status-${k}`);
+const field = (page, k) => page.locator(`input[data-field="${k}"]`);
+const colour = (page, k) => status(page, k).evaluate((e) => getComputedStyle(e).backgroundColor);
+
+async function type(page, k, text) {
+  await field(page, k).fill(text);
+  await field(page, k).press('Enter');
+}
+
+test('every example opens with its title and judges right, near and wrong answers', async () => {
+  const context = await browser.newContext({ viewport: { width: 1100, height: 800 } });
+  for (const name of readdirSync(quizDir).filter((n) => n.endsWith('.exe'))) {
+    const page = await openPage(context, name);
+    const answers = answersOf(name);
+    assert.notEqual(await page.locator('#title').textContent(), '', name);
+    const total = answers.length;
+    assert.equal(await page.locator('#score').textContent(), ` 0 / ${total}`, name);
+    assert.equal(await status(page, 1).textContent(), '?');
+    await type(page, 1, answers[0].slice(0, -1));
+    assert.equal(await status(page, 1).textContent(), core.judge(answers[0], answers[0].slice(0, -1)).text, name);
+    await type(page, 1, 'zzzzzzzz');
+    assert.equal(await status(page, 1).textContent(), 'FAUX', name);
+    assert.equal(await colour(page, 1), 'rgb(255, 0, 0)');
+    await type(page, 1, ` ${answers[0].toLowerCase()} `);
+    assert.equal(await status(page, 1).textContent(), 'BRAVO', name);
+    assert.equal(await colour(page, 1), 'rgb(0, 255, 0)');
+    await page.screenshot({ path: join(shots, `${name}.png`), fullPage: true });
+    assert.deepEqual(page.errors, [], name);
+    await page.close();
+  }
+  await context.close();
+});
+
+test('picture quiz: score and code, reveals, Cacher, F1, reload and the answers file', async () => {
+  const context = await browser.newContext({ viewport: { width: 1100, height: 800 }, acceptDownloads: true });
+  const page = await openPage(context, 'picture.exe');
+  const answers = answersOf('picture.exe');
+  await type(page, 1, answers[0]);
+  assert.equal(await page.locator('#score').textContent(), ' 1 / 6');
+  assert.equal(await page.locator('#code').inputValue(), 'TOUR');
+  // comment-and-picture: the comment shows and the answer picture replaces the flag.
+  assert.equal(await page.locator('.cell').nth(0).locator('.comment').isHidden(), false);
+  assert.equal(await page.locator('.cell').nth(1).locator('.comment').isHidden(), true);
+  assert.match(await page.locator('.cell').nth(0).locator('img').getAttribute('alt'), /réponse/);
+
+  await page.locator('#hide').check();
+  assert.equal(await page.locator('.cell').nth(0).evaluate((e) => e.classList.contains('folded')), true);
+  assert.equal(await page.locator('.cell').nth(0).locator('img').isVisible(), false);
+  await page.locator('#hide').uncheck();
+  assert.equal(await page.locator('.cell').nth(0).locator('img').isVisible(), true);
+
+  // F1 fills every field not yet right; only the one it fits turns right.
+  await field(page, 2).fill(answers[2]);
+  await field(page, 2).press('F1');
+  for (let k = 2; k <= 6; k++) assert.equal(await field(page, k).inputValue(), answers[2], `field ${k}`);
+  assert.equal(await field(page, 1).inputValue(), answers[0]);
+  assert.equal(await status(page, 3).textContent(), 'BRAVO');
+  assert.equal(await page.locator('#score').textContent(), ' 2 / 6');
+
+  const download = page.waitForEvent('download');
+  await field(page, 4).press('F2');
+  const file = await download;
+  assert.equal(file.suggestedFilename(), 'picture.txt');
+  const saved = readFileSync(await file.path());
+  const expected = Buffer.from([answers[0], ...Array(5).fill(answers[2])].map((a) => a + '\r\n').join(''), 'latin1');
+  assert.ok(saved.equals(expected), `answers file: ${JSON.stringify(saved.toString('latin1'))}`);
+
+  await page.reload();
+  await page.waitForSelector('body[data-ready=true]');
+  assert.equal(await page.locator('#score').textContent(), ' 2 / 6');
+  assert.equal(await status(page, 1).textContent(), 'BRAVO');
+  assert.equal(await field(page, 5).inputValue(), answers[2]);
+
+  // A character Windows-1252 lacks is held as '?', in the field as in the file.
+  await type(page, 6, 'Ł😀');
+  assert.equal(await field(page, 6).inputValue(), '??');
+  await page.setViewportSize({ width: 390, height: 800 });
+  await page.screenshot({ path: join(shots, 'picture-phone.png'), fullPage: true });
+  const columns = await page.locator('.grid').evaluate((e) => getComputedStyle(e).gridTemplateColumns.split(' ').length);
+  assert.equal(columns, 1);
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+test('a file that is not a quiz gets a clear message', async () => {
+  const context = await browser.newContext();
+  const page = await openPage(context, '../play.html');
+  assert.match(await page.locator('#problem').textContent(), /n'est pas un quiz Trivo/);
+  await context.close();
+});
