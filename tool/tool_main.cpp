@@ -13,13 +13,11 @@
 #include <CLI/CLI.hpp>
 
 #include "media/png_decoder.h"
-#include "play/verdict_rules.h"
 #include "tool/judge_text.h"
 #include "tool/picture_check.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
 #include "tool/starter_quiz.h"
-#include "tool/text_1252.h"
 
 #ifdef _WIN32
 #include <shellapi.h>
