@@ -13,7 +13,6 @@
 #include <CLI/CLI.hpp>
 
 #include "media/png_decoder.h"
-#include "play/verdict_rules.h"
 #include "tool/command_suggest.h"
 #include "tool/embedded_player.h"
 #include "tool/file_io.h"
@@ -24,7 +23,6 @@
 #include "tool/quiz_source.h"
 #include "tool/sha256.h"
 #include "tool/starter_quiz.h"
-#include "tool/text_1252.h"
 
 #ifdef _WIN32
 #include <shellapi.h>
