@@ -14,6 +14,8 @@
 // same states backwards, so every control returns exactly to its place.
 #include "play/pane_scroll.h"
 
+#include <cstring>
+
 #include "play/answer_judge.h"
 #include "play/question_pane.h"
 #include "play/verdict_rules.h"
@@ -277,12 +279,20 @@ void ApplyHideAnswered(QuizDocument* doc) {
   }
   HWND pane = doc->questionPane;
   const int questions = PaneQuestionCount(doc);
+  int32_t statesBefore[kMaxQuestions + 1];
+  std::memcpy(statesBefore, doc->hideState, sizeof(statesBefore));
   if (HideBoxChecked(doc)) {
     FoldAnswered(doc, pane, questions);
   } else {
     UnfoldAll(doc, pane, questions);
   }
   RefreshBars(doc, pane);
+  // Moved controls are not painted at their new places by themselves. Only a
+  // pass that moved something repaints, so typing and judging, which run
+  // this pass after every verdict, never make the pane flicker.
+  if (std::memcmp(statesBefore, doc->hideState, sizeof(statesBefore)) != 0) {
+    RedrawWindow(pane, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
 }
 
 void ShiftQuestion(ShiftMode mode, int showCommand, HWND pane, int amount, int sign, int q) {
