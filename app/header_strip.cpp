@@ -135,7 +135,7 @@ INT_PTR OnHeaderCommand(WPARAM wParam) {
       break;
     case ID_HEADER_SAVE:
       if (currentDocument)
-        SaveAnswers(currentDocument);
+        SaveAnswersOrTell(currentDocument);
       break;
     case ID_HEADER_HIDE:
       if (currentDocument)

@@ -46,6 +46,10 @@ void LayOutPlayer(HWND window) {
   HWND footer = GetDlgItem(window, ID_FOOTER);
   if (footer) {
     SetWindowPos(footer, nullptr, width - 145, height - 16, 150, 15, SWP_NOOWNERZORDER | SWP_NOACTIVATE);
+    // The main window paints over its children (it has no WS_CLIPCHILDREN):
+    // once it has erased the area the footer moved into, the footer must
+    // paint itself again there.
+    InvalidateRect(footer, nullptr, TRUE);
   }
 }
 
@@ -78,15 +82,27 @@ LRESULT OnMainDestroy() {
 }
 
 LRESULT OnMainClose() {
-  // Saved while the pane and its fields still exist.
-  if (currentDocument)
-    SaveAnswers(currentDocument);
+  // Saved while the pane and its fields still exist. A save that fails asks
+  // whether to close anyway; a second close while that question is open
+  // (the box has no owner) is ignored.
+  static bool asking = false;
+  if (asking)
+    return 0;
+  asking = true;
+  const bool mayClose = !currentDocument || SaveAnswersBeforeClosing(currentDocument);
+  asking = false;
+  if (!mayClose)
+    return 0;
   return OnMainDestroy();
 }
 
-LRESULT OnMainCtlColorStatic(HWND control) {
-  if (GetDlgCtrlID(control) == ID_FOOTER)
+LRESULT OnMainCtlColorStatic(HDC dc, HWND control) {
+  if (GetDlgCtrlID(control) == ID_FOOTER) {
+    // The text itself is drawn on the footer's colour too, so the footer is
+    // one grey bar.
+    SetBkColor(dc, kFooterColour);
     return reinterpret_cast<LRESULT>(footerBrush);
+  }
   return 0;
 }
 
@@ -128,7 +144,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
       return OnMainDestroy();
     case WM_CTLCOLORSTATIC:
-      return OnMainCtlColorStatic(reinterpret_cast<HWND>(lParam));
+      return OnMainCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_MOUSEWHEEL:
       return OnMainMouseWheel(wParam);
     default:

@@ -10,6 +10,11 @@
 constexpr uint32_t kMessageOk = 0x00000000;
 constexpr uint32_t kMessageIconError = 0x00000010;
 constexpr uint32_t kMessageIconInformation = 0x00000040;
+constexpr uint32_t kMessageYesNo = 0x00000004;
+constexpr uint32_t kMessageIconWarning = 0x00000030;
+constexpr uint32_t kMessageDefaultSecond = 0x00000100;  // the second button ("Non") is the default
+// What a sink returns for the "Oui" button (IDYES).
+constexpr int kMessageAnsweredYes = 6;
 
 using UserMessageSink = int (*)(const char* text, const char* caption, uint32_t style);
 

@@ -60,7 +60,7 @@ bool OnKey(HWND field, WPARAM key) {
       FillAllAnswers(field);
       return false;
     case VK_F2:
-      SaveAnswers(currentDocument);
+      SaveAnswersOrTell(currentDocument);
       return false;
     case VK_UP:
     case VK_PRIOR:

@@ -3,10 +3,11 @@
 // the file: no header, no count, nothing after the last line end.
 //
 // Reading is forgiving, because the file may have been edited by hand: a
-// line runs up to its carriage return (or the end of the data), anything
-// between that carriage return and the next line feed is skipped, a line
-// longer than 259 characters is cut at 259, and a reader past the end keeps
-// giving empty lines.
+// line ends at CR LF, at a lone LF or at a lone CR (or the end of the data),
+// so a file saved by another editor keeps one answer per line. A NUL byte
+// ends the line's text, and the rest of that line is skipped; a line longer
+// than 259 characters is cut at 259; a reader past the end keeps giving
+// empty lines.
 #include "play/answers_file.h"
 
 #include <cstring>
@@ -41,23 +42,36 @@ void ReadSavedAnswer(SavedAnswerReader& reader, char* out) {
     return;
   }
   const char* start = reader.data + reader.position;
-  size_t left = reader.size - reader.position;
-  const void* cr = std::memchr(start, '\r', left);
-  size_t lineLength = cr ? static_cast<size_t>(static_cast<const char*>(cr) - start) : left;
-  size_t kept = lineLength < kMaxLineLength ? lineLength : kMaxLineLength;
+  const size_t left = reader.size - reader.position;
+  size_t lineLength = 0;
+  while (lineLength < left && start[lineLength] != '\r' && start[lineLength] != '\n') {
+    ++lineLength;
+  }
+  const void* nul = std::memchr(start, '\0', lineLength);
+  size_t textLength = nul ? static_cast<size_t>(static_cast<const char*>(nul) - start) : lineLength;
+  size_t kept = textLength < kMaxLineLength ? textLength : kMaxLineLength;
   std::memcpy(out, start, kept);
   out[kept] = '\0';
 
-  // Skip to the line feed that ends this line, then past it.
-  size_t afterText = reader.position + lineLength;
-  const void* lf = std::memchr(reader.data + afterText, '\n', reader.size - afterText);
-  reader.position = lf ? static_cast<size_t>(static_cast<const char*>(lf) - reader.data) + 1 : reader.size;
+  // Past the line end: CR LF counts as one line end, as does a lone CR or LF.
+  size_t next = reader.position + lineLength;
+  if (next < reader.size) {
+    const bool carriageReturn = reader.data[next] == '\r';
+    ++next;
+    if (carriageReturn && next < reader.size && reader.data[next] == '\n') {
+      ++next;
+    }
+  }
+  reader.position = next;
 }
 
 std::string FormatAnswersFile(const std::vector<std::string>& fields) {
   std::string bytes;
   for (const std::string& field : fields) {
-    bytes.append(field, 0, kMaxLineLength);
+    // A line break (or NUL) inside a field would split it into two lines
+    // and shift every later answer: the field's line ends there.
+    const size_t length = field.find_first_of(std::string("\r\n\0", 3));
+    bytes.append(field, 0, length < kMaxLineLength ? length : kMaxLineLength);
     bytes.append("\r\n");
   }
   return bytes;

@@ -14,6 +14,7 @@
 // same states backwards, so every control returns exactly to its place.
 #include "play/pane_scroll.h"
 
+#include <cstring>
 #include <vector>
 
 #include "play/answer_judge.h"
@@ -225,8 +226,16 @@ void ApplyHideAnswered(QuizDocument* doc) {
     return;  // the pane is still being built: nothing can be folded yet
   }
   HWND pane = doc->questionPane;
+  int32_t statesBefore[kMaxQuestions + 1];
+  std::memcpy(statesBefore, doc->hideState, sizeof(statesBefore));
   ApplyHideSteps(pane, PlanHideAnswered(doc, ReadPlayFields(doc, pane), HideBoxChecked(doc)));
   RefreshBars(doc, pane);
+  // Moved controls are not painted at their new places by themselves. Only a
+  // pass that moved something repaints, so typing and judging, which run
+  // this pass after every verdict, never make the pane flicker.
+  if (std::memcmp(statesBefore, doc->hideState, sizeof(statesBefore)) != 0) {
+    RedrawWindow(pane, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
 }
 
 void ShiftQuestion(ShiftMode mode, int showCommand, HWND pane, int amount, int sign, int q) {

@@ -170,6 +170,8 @@ TEST_F(PlayerTest, FooterShowsItsTextOnItsBrush) {
   LOGBRUSH brush = {};
   ASSERT_EQ(GetObjectA(reply, sizeof brush, &brush), static_cast<int>(sizeof brush));
   EXPECT_EQ(brush.lbColor, kFooterColour);
+  // The text is drawn on the same grey, not on a white box.
+  EXPECT_EQ(GetBkColor(dc), kFooterColour);
   // Any other static gets the system's colours.
   HWND other = CreateStaticText(mainWindow_, "x", 0, 0, 10, 10, 77);
   EXPECT_EQ(SendMessageA(mainWindow_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
@@ -248,6 +250,7 @@ TEST_F(PlayerTest, ClosingSavesTheAnswersThenEndsTheLoop) {
 
   SendMessageA(mainWindow_, WM_CLOSE, 0, 0);
   EXPECT_EQ(ReadFile(AnswersPath()).substr(0, 6), "Lyon\r\n");
+  EXPECT_TRUE(recorder_.messages().empty());
   EXPECT_FALSE(IsWindow(pane));
   EXPECT_EQ(questionPaneWindow, nullptr);
   // The main window itself stays until shutdown; the loop gets its quit.
@@ -262,6 +265,45 @@ TEST_F(PlayerTest, SaveButtonWritesTheAnswers) {
   ASSERT_FALSE(FileExists(AnswersPath()));
   SendDlgItemMessageA(headerBarWindow, ID_HEADER_SAVE, BM_CLICK, 0, 0);
   EXPECT_TRUE(FileExists(AnswersPath()));
+}
+
+TEST_F(PlayerTest, SaveButtonTellsAFailedSave) {
+  ASSERT_NE(OpenWithDocument(), nullptr);
+  ASSERT_TRUE(CreateDirectoryA(AnswersPath().c_str(), nullptr));
+  SendDlgItemMessageA(headerBarWindow, ID_HEADER_SAVE, BM_CLICK, 0, 0);
+  RemoveDirectoryA(AnswersPath().c_str());
+  ASSERT_EQ(recorder_.messages().size(), 1u);
+  EXPECT_EQ(recorder_.messages()[0].caption, "Trivo");
+  EXPECT_NE(recorder_.messages()[0].text.find(AnswersPath() + " \xBB"), std::string::npos);
+}
+
+TEST_F(PlayerTest, ClosingWhenTheSaveFailsAsksWhetherToCloseAnyway) {
+  ASSERT_NE(OpenWithDocument(), nullptr);
+  HWND pane = questionPaneWindow;
+  ASSERT_TRUE(CreateDirectoryA(AnswersPath().c_str(), nullptr));
+
+  // "Non": the window and its answers stay.
+  recorder_.AnswerWith(IDNO);
+  SendMessageA(mainWindow_, WM_CLOSE, 0, 0);
+  ASSERT_EQ(recorder_.messages().size(), 1u);
+  const RecordedMessage asked = recorder_.messages()[0];
+  EXPECT_EQ(asked.caption, "Trivo");
+  EXPECT_EQ(asked.style, static_cast<uint32_t>(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2));
+  EXPECT_NE(asked.text.find(AnswersPath() + " \xBB"), std::string::npos);
+  EXPECT_NE(asked.text.find("Fermer quand m\xEAme ?"), std::string::npos);
+  EXPECT_TRUE(IsWindow(pane));
+  EXPECT_EQ(questionPaneWindow, pane);
+  MSG quit;
+  EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+
+  // "Oui": it closes as usual.
+  recorder_.AnswerWith(IDYES);
+  SendMessageA(mainWindow_, WM_CLOSE, 0, 0);
+  RemoveDirectoryA(AnswersPath().c_str());
+  EXPECT_EQ(recorder_.messages().size(), 2u);
+  EXPECT_FALSE(IsWindow(pane));
+  EXPECT_EQ(questionPaneWindow, nullptr);
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 TEST_F(PlayerTest, ShutdownReleasesEverything) {

@@ -202,6 +202,28 @@ TEST_F(HideAnswered, ARowCollapsesOnlyWhenItsLastQuestionFolds) {
   EXPECT_TRUE(SameRects(Layout(6), built));
 }
 
+// A fold repaints what it moved (seen on screen by the end-to-end run); a
+// pass that moves nothing, which every verdict runs, must not repaint, or
+// typing with the box on would make the pane flicker.
+TEST_F(HideAnswered, AVerdictThatFoldsNothingRepaintsNothing) {
+  MakeQuiz({MediaPicture, 6, 1, RevealNone});
+  BuildPane();
+  for (int q = 1; q <= 3; ++q)
+    Answer(4000 + q, "answer" + std::to_string(q));
+  PumpMessages();
+  Check(true);
+  EXPECT_TRUE(GetUpdateRect(Control(5001), nullptr, FALSE));
+  EXPECT_TRUE(GetUpdateRect(Control(4004), nullptr, FALSE));
+  EXPECT_TRUE(GetUpdateRect(pane, nullptr, FALSE));
+  PumpMessages();
+  Answer(4005, "wrong");  // a verdict with the box on that folds nothing
+  EXPECT_FALSE(GetUpdateRect(pane, nullptr, FALSE));
+  EXPECT_FALSE(GetUpdateRect(Control(5001), nullptr, FALSE));
+  EXPECT_FALSE(GetUpdateRect(Control(4004), nullptr, FALSE));
+  Check(false);
+  EXPECT_TRUE(GetUpdateRect(Control(5001), nullptr, FALSE));
+}
+
 TEST_F(HideAnswered, FoldedQuestionsShowTheirCommentsOnlyWhenDue) {
   // Every comment at once: folded questions keep theirs hidden until the
   // box is turned off.
