@@ -360,7 +360,7 @@ TEST_F(ToolCliTest, TheToolAloneBuildsAQuiz) {
   const ToolRun unpack =
       Trivo("unpack '" + (alone / "quiz.exe").string() + "' -o '" + (folder_ / "back").string() + "'", self);
   EXPECT_EQ(unpack.code, 0) << unpack.err;
-  EXPECT_NE(unpack.out.find("1 questions"), std::string::npos) << unpack.out;
+  EXPECT_NE(unpack.out.find("1 question, 0 media files"), std::string::npos) << unpack.out;
 
   // TRIVO_PLAYER and --player still come first.
   const ToolRun overridden =
