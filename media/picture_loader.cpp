@@ -27,21 +27,15 @@ unsigned char SwapNibbles(unsigned char b) {
   return static_cast<unsigned char>((b << 4) | (b >> 4));
 }
 
-// COM for the calling thread for one load; a failed CoInitialize is not
-// balanced.
-class ComApartment {
- public:
-  ComApartment() : status_(CoInitialize(nullptr)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(status_))
-      CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  HRESULT status_;
-};
+// COM for the user-interface thread, set up at the first picture and kept
+// for the life of the process: setting it up and tearing it down around
+// every picture cost more than the decoding of a small one. A failed
+// CoInitialize is tried again at the next picture.
+void EnsureComApartment() {
+  static bool initialised = false;
+  if (!initialised)
+    initialised = SUCCEEDED(CoInitialize(nullptr));
+}
 
 // One reference to a COM object, released at the end of the scope.
 template <class T>
@@ -148,7 +142,7 @@ HBITMAP CopyPictureBitmap(IPicture* picture) {
 HBITMAP DecodeWithOle(const unsigned char* bytes, unsigned int count, bool swapped) {
   if (!bytes || count == 0)
     return nullptr;
-  ComApartment apartment;
+  EnsureComApartment();
   ComRef<IStream> stream;
   *stream.out() = StreamOfBytes(bytes, count, swapped);
   if (!stream.get())

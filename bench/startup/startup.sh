@@ -8,7 +8,9 @@
 # the empty window's and of the peak memory over the empty window's, with
 # the file sizes, each beside its goal. Figures only: nothing fails on them.
 # Needs build/windows (player, empty_window, startup_probe) and
-# build/native (trivo); scripts/bench.sh builds them.
+# build/native (trivo); scripts/bench.sh builds them. With
+# TRIVO_BENCH_KEEP=1 the picture quizzes are also built with --keep-pictures
+# (jpegkeep, pngkeep) and measured beside the others.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-7}
@@ -70,11 +72,11 @@ text_quiz() {
   } >"$media/text.toml"
 }
 
-# build NAME SOURCE: builds NAME.exe and prints the build time.
+# build NAME SOURCE [OPTION]: builds NAME.exe and prints the build time.
 build() {
   local start end
   start=$(date +%s.%N)
-  "$trivo" build "$2" -o "$work/$1.exe" >/dev/null 2>"$work/$1.log" || { cat "$work/$1.log"; exit 1; }
+  "$trivo" build "$2" -o "$work/$1.exe" ${3:-} >/dev/null 2>"$work/$1.log" || { cat "$work/$1.log"; exit 1; }
   end=$(date +%s.%N)
   printf '  build %-5s %6.2f s\n' "$1" "$(echo "$end - $start" | bc)"
 }
@@ -88,13 +90,19 @@ build jpeg "$media/jpg.toml"
 build png "$media/png.toml"
 build text "$media/text.toml"
 build demo "$root/examples/demo/quiz.toml"
+programs_run=(empty.exe jpeg.exe png.exe text.exe demo.exe)
+if [ "${TRIVO_BENCH_KEEP:-0}" = 1 ]; then
+  build jpegkeep "$media/jpg.toml" --keep-pictures
+  build pngkeep "$media/png.toml" --keep-pictures
+  programs_run+=(jpegkeep.exe pngkeep.exe)
+fi
 cp "$programs/empty_window.exe" "$work/empty.exe"
 
 echo "== starting each program $rounds times, interleaved (load: $(uptime | sed 's/.*load average: //'))"
 "$root/cmake/wine-prefix.sh" "$prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 (cd "$work" && xvfb-run -a -s "-screen 0 1280x1024x24" wine "$programs/startup_probe.exe" "$rounds" \
-  empty.exe jpeg.exe png.exe text.exe demo.exe) | tr -d '\r' >"$work/runs.txt"
+  "${programs_run[@]}") | tr -d '\r' >"$work/runs.txt"
 echo "   (load after: $(uptime | sed 's/.*load average: //'))"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -118,4 +126,8 @@ report jpeg '<= 4x' '<= +32' '<= 4096'
 report png '<= 4x' '<= +32' '-'
 report text '-' '-' '-'
 report demo '-' '-' '< 500'
+if [ "${TRIVO_BENCH_KEEP:-0}" = 1 ]; then
+  report jpegkeep '-' '-' '-'
+  report pngkeep '-' '-' '-'
+fi
 printf 'template %s KB (goal <= 400 KB)\n' "$(size_kb "$template")"
