@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The web player in one step: installs what it needs, builds the core to
 # WebAssembly, runs the portable tests under node (CTest), then the node
-# tests against the native tool and the browser tests in Chromium.
+# tests against the native tool and the browser tests in Chromium, and last
+# the Windows player under Wine on the answers file the page wrote.
 # Needs build/native/tool/trivo and build/windows/app/trivo-player.exe
 # (scripts/test-all.sh builds them first); ends with "N passed, N failed".
 set -uo pipefail
@@ -53,6 +54,7 @@ for source in examples/*/quiz.toml; do
 done
 
 export TRIVO_TOOL="$tool" TRIVO_WEB_QUIZZES="$quizzes" TRIVO_SHARED_DIR="$shared"
+rm -rf "$root/build/web-answers"
 (cd web && node --test --test-concurrency=1 test/*.test.mjs) >build/web-node-tests.log 2>&1
 grep -E '^(not )?ok ' build/web-node-tests.log | sed 's/^/  /'
 grep -A30 '^not ok' build/web-node-tests.log | head -60
@@ -60,6 +62,17 @@ node_pass=$(sed -n 's/^# pass //p' build/web-node-tests.log)
 node_fail=$(sed -n 's/^# fail //p' build/web-node-tests.log)
 passed=$((passed + ${node_pass:-0}))
 failed=$((failed + ${node_fail:-1}))
-echo "screenshots in build/web-shots"
+
+# The answers file the page wrote, opened by the Windows player under Wine.
+if xvfb-run -a -s "-screen 0 1280x1024x24" bash web/test/windows-reads-web-answers.sh "$root" \
+    >build/web-wine.log 2>&1; then
+  echo "  ok - the Windows player shows the web's score and writes its answers file back"
+  passed=$((passed + 1))
+else
+  echo "  not ok - the Windows player and the web's answers file:"
+  sed 's/^/    /' build/web-wine.log | tail -20
+  failed=$((failed + 1))
+fi
+echo "screenshots in build/web-shots and build/e2e-shots"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -95,6 +95,14 @@ near_colour_count() {
     -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
+# blobs PNG COLOUR [AREA]: "WxH+X+Y" of each area of COLOUR of AREA (2000)
+# pixels or more.
+blobs() {
+  convert "$1" -alpha off -fill black +opaque "$2" -fill white -opaque "$2" \
+    -define connected-components:verbose=true -define connected-components:area-threshold="${3:-2000}" \
+    -connected-components 8 null: | awk '/srgb\(255,255,255\)|gray\(255\)/ {print $2}' | sort -t+ -k3n -k2n
+}
+
 expect_colour() {
   local count
   count=$(colour_count "$1" "$2")

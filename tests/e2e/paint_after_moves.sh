@@ -20,14 +20,6 @@ build_quiz "$work/fold.toml" fold 2>/dev/null
 printf 'un\r\ndeux\r\ntrois\r\nquatre\r\ncinq\r\nsix\r\nsept\r\n' >"$work/fold.txt"
 start_quiz fold "Plier sept"
 
-# blobs PNG COLOUR [AREA]: "WxH+X+Y" of each area of COLOUR of AREA (2000)
-# pixels or more.
-blobs() {
-  convert "$1" -alpha off -fill black +opaque "$2" -fill white -opaque "$2" \
-    -define connected-components:verbose=true -define connected-components:area-threshold="${3:-2000}" \
-    -connected-components 8 null: | awk '/srgb\(255,255,255\)|gray\(255\)/ {print $2}' | sort -t+ -k3n -k2n
-}
-
 # The footer's place, taken from the first screenshot, relative to the
 # window's bottom right corner.
 first=$(shot paint-start)

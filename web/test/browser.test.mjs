@@ -2,7 +2,7 @@
 // colours, score, code, reveals, "Cacher", F1, reload and the answers file.
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
-import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
@@ -10,6 +10,9 @@ import { chromium } from 'playwright-core';
 import { quizDir, repoDir, siteDir, newCore } from './core-support.mjs';
 
 const shots = process.env.TRIVO_WEB_SHOTS || join(repoDir, 'build', 'web-shots');
+// Answers files the page wrote, with the score it showed, for the Windows
+// player to open in turn (scripts/test-web.sh).
+const webAnswers = join(repoDir, 'build', 'web-answers');
 const root = mkdtempSync(join(tmpdir(), 'trivo-site-'));
 const port = 18000 + (process.pid % 1000);
 let server;
@@ -140,6 +143,34 @@ test('picture quiz: score and code, reveals, Cacher, F1, reload and the answers 
   await page.screenshot({ path: join(shots, 'picture-phone.png'), fullPage: true });
   const columns = await page.locator('.grid').evaluate((e) => getComputedStyle(e).gridTemplateColumns.split(' ').length);
   assert.equal(columns, 1);
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+test('picture quiz: an answers file with two right, a near miss and a wrong one, kept for the Windows player', async () => {
+  const context = await browser.newContext({ viewport: { width: 1100, height: 800 }, acceptDownloads: true });
+  const page = await openPage(context, 'picture.exe');
+  const answers = answersOf('picture.exe');
+  const near = answers[1].slice(0, -1);
+  // Field 5 holds a letter beyond ASCII, one byte in Windows-1252.
+  const typed = [answers[0], near, answers[2].toLowerCase(), 'zzzz', answers[4].slice(0, -1), ''];
+  for (let k = 1; k <= 5; k++) await type(page, k, typed[k - 1]);
+  assert.equal(await status(page, 1).textContent(), 'BRAVO');
+  assert.equal(await status(page, 2).textContent(), core.judge(answers[1], near).text);
+  assert.notEqual(await status(page, 2).textContent(), 'FAUX');
+  assert.equal(await status(page, 3).textContent(), 'BRAVO');
+  assert.equal(await status(page, 4).textContent(), 'FAUX');
+  const score = await page.locator('#score').textContent();
+  assert.equal(score, ` 2 / ${answers.length}`);
+
+  const download = page.waitForEvent('download');
+  await field(page, 1).press('F2');
+  const saved = readFileSync(await (await download).path());
+  const expected = Buffer.from(typed.map((a) => a + '\r\n').join(''), 'latin1');
+  assert.ok(saved.equals(expected), `answers file: ${JSON.stringify(saved.toString('latin1'))}`);
+  mkdirSync(webAnswers, { recursive: true });
+  writeFileSync(join(webAnswers, 'picture.txt'), saved);
+  writeFileSync(join(webAnswers, 'picture.score'), score.trim() + '\n');
   assert.deepEqual(page.errors, []);
   await context.close();
 });
