@@ -5,7 +5,7 @@
 # that must bring the verdicts and the score back.
 source "$(dirname "$0")/common.bash"
 
-title="Drapeaux d'Europe et d'ailleurs"
+title="Drapeaux du monde"
 build_quiz "$root/examples/picture/quiz.toml" flags 2>/dev/null
 start_quiz flags "$title"
 

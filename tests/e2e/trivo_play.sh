@@ -21,7 +21,7 @@ for run in first second; do
   [ -f "$play_prefix/.trivo-ready" ] || die "$run run: the Wine folder is not marked ready"
   sleep 1
   played=$(shot "trivo-play-$run")
-  expect_colour "$played" '#264653' 10000 "$run run: the demo's background"
+  expect_colour "$played" '#24434F' 10000 "$run run: the demo's background"
   stop_play
 done
 grep -q "Setting up Wine" "$work/play-first.log" || die "the first run did not set up Wine"

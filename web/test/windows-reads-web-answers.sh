@@ -13,7 +13,7 @@ web="$root/build/web-answers"
 read -r right _ total <"$web/picture.score"
 [[ "$right" =~ ^[0-9]+$ && "$total" =~ ^[0-9]+$ ]] || die "$web/picture.score: not a score: $(cat "$web/picture.score")"
 
-title="Drapeaux d'Europe et d'ailleurs"
+title="Drapeaux du monde"
 build_quiz "$root/examples/picture/quiz.toml" picture 2>/dev/null
 
 # score_label PNG OUT: the score label, above the rule under it and left of
