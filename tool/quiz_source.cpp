@@ -183,7 +183,8 @@ struct Checker {
       if (check.hasTransparency) {
         Warn(line,
              what + " " + media.path +
-                 " has transparent areas; the player drops transparency and shows the colour underneath");
+                 " has transparent areas: build lays them over the quiz's background colour (with "
+                 "--keep-pictures the player drops transparency and shows the colour stored underneath)");
       }
       width = check.width;
       height = check.height;
