@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "tests/tool/tool_test_support.h"
 #include "tool/player_fonts.h"
 #include "tool/quiz_source.h"
