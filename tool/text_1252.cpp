@@ -97,9 +97,9 @@ bool NextCodePoint(const std::string& text, size_t* pos, uint32_t* codePoint) {
   return true;
 }
 
-}  // namespace
-
-Utf8To1252Result Utf8To1252(const std::string& utf8) {
+// With `replaceUnheld`, a character Windows-1252 cannot hold becomes '?', as
+// an ANSI edit field holds it; without, it fails the conversion.
+Utf8To1252Result ConvertUtf8To1252(const std::string& utf8, bool replaceUnheld) {
   Utf8To1252Result result;
   size_t pos = 0;
   while (pos < utf8.size()) {
@@ -111,9 +111,12 @@ Utf8To1252Result Utf8To1252(const std::string& utf8) {
     }
     uint8_t byte = 0;
     if (!CodePointToByte(codePoint, &byte)) {
-      result.badCodePoint = codePoint;
-      result.bytes.clear();
-      return result;
+      if (!replaceUnheld) {
+        result.badCodePoint = codePoint;
+        result.bytes.clear();
+        return result;
+      }
+      byte = '?';
     }
     result.bytes.push_back(static_cast<char>(byte));
   }
@@ -121,24 +124,14 @@ Utf8To1252Result Utf8To1252(const std::string& utf8) {
   return result;
 }
 
+}  // namespace
+
+Utf8To1252Result Utf8To1252(const std::string& utf8) {
+  return ConvertUtf8To1252(utf8, false);
+}
+
 Utf8To1252Result TypedTextTo1252(const std::string& utf8) {
-  Utf8To1252Result result;
-  size_t pos = 0;
-  while (pos < utf8.size()) {
-    uint32_t codePoint = 0;
-    if (!NextCodePoint(utf8, &pos, &codePoint)) {
-      result.badUtf8 = true;
-      result.bytes.clear();
-      return result;
-    }
-    uint8_t byte = '?';
-    if (!CodePointToByte(codePoint, &byte)) {
-      byte = '?';
-    }
-    result.bytes.push_back(static_cast<char>(byte));
-  }
-  result.ok = true;
-  return result;
+  return ConvertUtf8To1252(utf8, true);
 }
 
 bool NextUtf8CodePoint(const std::string& text, size_t* pos, uint32_t* codePoint) {
