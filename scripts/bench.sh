@@ -18,5 +18,5 @@ echo "== start-up of quiz players under Wine"
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 ninja -C build/windows -j "$jobs" trivo-player empty_window startup_probe >/dev/null
 cmake -S . -B build/native -DTRIVO_PLAYER_TEMPLATE="$PWD/build/windows/app/trivo-player.exe" >/dev/null
-ninja -C build/native -j "$jobs" trivo trivo_player_template >/dev/null
+ninja -C build/native -j "$jobs" trivo >/dev/null
 bench/startup/startup.sh "${TRIVO_BENCH_ROUNDS:-7}"
