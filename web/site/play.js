@@ -71,7 +71,8 @@ async function openQuiz(bytes, name) {
   }
   render(saved !== null ? core.loadAnswers(storedToBytes(saved)) : opened.state);
   $('answers-open').hidden = false;
-  if (opened.messages.length > 0) showProblem(opened.messages.join('\n'));
+  const problems = [...opened.messages, ...page.pictureProblems];
+  if (problems.length > 0) showProblem(problems.join('\n'));
 }
 
 async function openFile(file) {
@@ -124,7 +125,13 @@ function fit(width, height) {
   return { width: Math.max(1, Math.floor((width * BOX) / height)), height: BOX };
 }
 
-async function loadPicture(media) {
+// The Windows player's own words when its decoder refuses a stored PNG.
+const PNG_REFUSED = "Error: couldn't decode PNG resource";
+
+// `what` names the picture in the message, since the page shows every
+// refusal in one alert where the Windows player shows one box each.
+async function loadPicture(media, what) {
+  if (media?.format === 'error') page.pictureProblems.push(`${PNG_REFUSED} (${what})`);
   if (!media || media.format === 'error' || !MIME[media.format]?.startsWith('image/')) return null;
   const img = new Image();
   img.src = mediaUrl(media);
@@ -212,7 +219,8 @@ async function buildGrid(quiz, pane) {
     const column = (q - 1) % 3;
     if (quiz.mediaKind === MEDIA_PICTURE && column === 0) {
       // A row's three pictures are read first; the tallest sets the row.
-      pictures = await Promise.all([0, 1, 2].map((c) => loadPicture(q + c <= count ? core.media(q + c, false) : null)));
+      const row = [0, 1, 2].map((c) => q + c).filter((k) => k <= count);
+      pictures = await Promise.all(row.map((k) => loadPicture(core.media(k, false), `image de la question ${k}`)));
       rowHeight = Math.max(0, ...pictures.map((p) => (p ? p.height : 0)));
     }
     const cell = element('div', 'cell');
@@ -232,7 +240,7 @@ async function buildGrid(quiz, pane) {
         frame.style.justifyContent = 'center';
         frame.append(picture.img);
         cellInfo.question = picture.img;
-        const answer = await loadPicture(core.media(q, true));
+        const answer = await loadPicture(core.media(q, true), `image de la réponse ${q}`);
         if (answer) answer.img.alt = `Image de la réponse ${q}`;
         cellInfo.answer = answer ? answer.img : null;
       }
@@ -285,7 +293,7 @@ async function buildGrid(quiz, pane) {
 async function build() {
   const quiz = page.quiz;
   page.urls.forEach((url) => URL.revokeObjectURL(url));
-  Object.assign(page, { urls: [], inputs: [], statuses: [], cells: [] });
+  Object.assign(page, { urls: [], inputs: [], statuses: [], cells: [], pictureProblems: [] });
   buildHeader(quiz);
   const pane = $('pane');
   pane.replaceChildren();

@@ -181,3 +181,23 @@ test('a file that is not a quiz gets a clear message', async () => {
   assert.match(await page.locator('#problem').textContent(), /n'est pas un quiz Trivo/);
   await context.close();
 });
+
+test('a stored PNG the decoder refuses leaves its frame empty and says which picture', async () => {
+  const exe = readFileSync(join(quizDir, 'picture.exe'));
+  // The first deflate block of the first stored PNG (the player's code holds
+  // the signature too, but not followed by a header chunk) gets a reserved
+  // block type.
+  const signature = exe.indexOf(Buffer.from('\x89PNG\r\n\x1a\n\0\0\0\rIHDR', 'latin1'));
+  const idat = exe.indexOf('IDAT', signature, 'latin1');
+  assert.ok(signature > 0 && idat > signature);
+  exe[idat + 4 + 2] = 0xff;
+  writeFileSync(join(root, 'quizzes', 'broken-picture.bin'), exe);
+  const context = await browser.newContext({ viewport: { width: 1100, height: 800 } });
+  const page = await openPage(context, 'broken-picture.bin');
+  const problem = await page.locator('#problem').textContent();
+  assert.match(problem, /^Error: couldn't decode PNG resource \((image de la question|image de la réponse) \d+\)OK$/);
+  assert.equal(await page.locator('input[data-field]').count(), answersOf('picture.exe').length);
+  await page.screenshot({ path: join(shots, 'broken-picture.png') });
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
