@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The web player in one step: installs what it needs, builds the core to
-# WebAssembly, runs the portable tests under node (CTest), then the node
-# tests against the native tool and the browser tests in Chromium, and last
-# the Windows player under Wine on the answers file the page wrote.
+# WebAssembly with the Windows player inside, runs the portable tests under
+# node (CTest), then the node tests against the native tool and the browser
+# tests in Chromium, and last the Windows player under Wine on the answers
+# file the page wrote.
 # Needs build/native/tool/trivo and build/windows/app/trivo-player.exe
 # (scripts/test-all.sh builds them first); ends with "N passed, N failed".
 set -uo pipefail
@@ -23,7 +24,8 @@ scripts/install-deps.sh || { echo "could not install the dependencies"; exit 1; 
 export NODE_PATH=/usr/share/nodejs
 mkdir -p build
 if emcmake cmake -S . -B build/wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRIVO_WERROR=ON -DTRIVO_BUILD_TESTS=ON \
-    -DTRIVO_SHARED_DIR="$shared" -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node >build/wasm-configure.log 2>&1 &&
+    -DTRIVO_SHARED_DIR="$shared" -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node -DTRIVO_PLAYER_TEMPLATE="$player" \
+    >build/wasm-configure.log 2>&1 &&
   ninja -C build/wasm -j "$jobs" >build/wasm-build.log 2>&1; then
   passed=$((passed + 1))
 else
