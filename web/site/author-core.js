@@ -10,40 +10,41 @@ export function draftCore(core) {
 
   return {
     quote: (text) => core.tomlQuote(text),
-    judge: (expected, typed) => core.judge(expected, typed),
+    // {ok, verdict, kind, colour} as the player shows it, or {ok: false, error}.
+    verdict: (expected, typed) => core.verdict(expected, typed),
+    labelColour: (background) => core.labelColour(background),
     pictureInfo: (bytes) => core.pictureInfo(bytes),
     decodePng: (bytes) => core.decodePng(bytes),
     readToml: (bytes) => core.tomlToJson(bytes),
 
     // Writes the source and the media (path -> bytes) into the draft
-    // folder, removing media that left the draft.
+    // folder; media that left the draft leave the folder.
     writeDraft(sourceText, media) {
-      core.writeFile(SOURCE_PATH, new TextEncoder().encode(sourceText));
+      if ([...written.keys()].some((path) => !media.has(path))) {
+        core.removeFolder(DRAFT_FOLDER);
+        written.clear();
+      }
+      core.writeFile(SOURCE_PATH, sourceText);
       for (const [path, bytes] of media) {
         if (written.get(path) === bytes) continue;
         core.writeFile(`${DRAFT_FOLDER}/${path}`, bytes);
         written.set(path, bytes);
-      }
-      for (const path of [...written.keys()]) {
-        if (media.has(path)) continue;
-        core.removeFile(`${DRAFT_FOLDER}/${path}`);
-        written.delete(path);
       }
     },
 
     // {ok, diagnostics: [{line, error, message}]} of the draft's source.
     check: () => core.checkSource(SOURCE_PATH),
 
-    // The quiz executable's bytes; throws with `diagnostics` when it fails.
+    // The quiz executable's bytes; throws (with `diagnostics`) when it fails.
     build: () => core.buildSource(SOURCE_PATH),
 
     // [{path, bytes}] of the source and media `trivo unpack` writes for an
-    // executable, or throws with the tool's message.
+    // executable; throws with the tool's message.
     unpack(exeBytes) {
-      const unpacked = core.unpackToFolder(exeBytes, UNPACK_FOLDER);
       try {
-        if (!unpacked.ok) throw new Error(unpacked.error || unpacked.message || 'unpack failed');
-        return unpacked.files.map((path) => ({ path, bytes: core.readFile(`${UNPACK_FOLDER}/${path}`) }));
+        return core.unpackToFolder(exeBytes, UNPACK_FOLDER).map((path) => ({
+          path, bytes: core.readFile(`${UNPACK_FOLDER}/${path}`),
+        }));
       } finally {
         core.removeFolder(UNPACK_FOLDER);
       }

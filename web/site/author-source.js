@@ -75,7 +75,9 @@ export function writeSource(model, quote) {
   put(`kind = ${quote(model.kind)}`, 'kind');
   put(`answers_per_question = ${model.answersPerQuestion}`, 'answersPerQuestion');
   put(`reveal = ${quote(model.reveal)}`, 'reveal');
-  put(`background = ${quote(model.background)}`, 'background');
+  // The player's own default is left unsaid: the check warns only about a
+  // colour the author chose.
+  if (model.background.toUpperCase() !== DEFAULT_BACKGROUND) put(`background = ${quote(model.background)}`, 'background');
   for (const [key, name] of TAIL_TEXTS) if (model[name] !== '') putText(key, model[name], name);
   if (usesCodes(model)) {
     put('codes = [', 'codes');

@@ -34,11 +34,25 @@ const state = {
   t: translator('en'),
 };
 let core = null;
+let busy = 0;
 let checkTimer = 0;
 let saveTimer = 0;
 let playUrl = '';
 
 // --- small helpers -------------------------------------------------------------
+
+// Runs an asynchronous task started by the author; the body is marked busy
+// until every such task has ended (the browser tests wait on it).
+function task(run) {
+  busy++;
+  document.body.dataset.busy = 'true';
+  return Promise.resolve()
+    .then(run)
+    .finally(() => {
+      busy--;
+      if (busy === 0) delete document.body.dataset.busy;
+    });
+}
 
 function element(tag, props = {}, ...children) {
   const made = document.createElement(tag);
@@ -71,26 +85,11 @@ function formatSize(bytes) {
   return `${(bytes / 1024 / 1024).toFixed(1)} MB`;
 }
 
-// The player's colour for question numbers, labels and comments.
-function labelsAreBlack(hex) {
-  const match = /^#([0-9a-f]{2})([0-9a-f]{2})[0-9a-f]{2}$/i.exec(hex);
-  if (!match) return true;
-  return parseInt(match[1], 16) > 69 || parseInt(match[2], 16) > 69;
-}
-
-// The web player's status classes for a verdict word.
-function verdictClass(word) {
-  if (word === 'BRAVO') return 'right';
-  if (word === 'FAUX') return 'wrong';
-  if (word === 'Anagramme') return 'anagram';
-  return 'hint';
-}
-
 // --- the header fields ---------------------------------------------------------
 
 function fillHeader() {
   const model = state.model;
-  for (const input of document.querySelectorAll('.group [data-key]')) {
+  for (const input of document.querySelectorAll('.group [data-key]:not([data-q])')) {
     const value = String(model[input.dataset.key] ?? '');
     if (input.value !== value) input.value = value;
   }
@@ -115,8 +114,9 @@ function showBackground() {
   if (valid) $('f-background-picker').value = hex.toLowerCase();
   const sample = $('background-sample');
   sample.style.background = valid ? hex : DEFAULT_BACKGROUND;
-  const black = labelsAreBlack(valid ? hex : DEFAULT_BACKGROUND);
-  sample.style.color = black ? '#000' : '#fff';
+  const labels = core.labelColour(valid ? hex : DEFAULT_BACKGROUND);
+  const black = labels === '#000000';
+  sample.style.color = labels;
   $('label-colour-help').textContent = state.t(black ? 'labelsBlack' : 'labelsWhite');
 }
 
@@ -180,14 +180,16 @@ function judgeTry(input) {
   const question = findQuestion(input.dataset.q);
   const verdict = $(`${input.id}-verdict`);
   if (!question || !verdict) return;
+  verdict.style.background = '';
   if (input.value === '') {
     verdict.textContent = '?';
     verdict.className = 'status';
     return;
   }
-  const result = core.judge(question[input.dataset.try], input.value);
-  verdict.textContent = result.text;
-  verdict.className = result.ok ? `status ${verdictClass(result.text)}` : 'status problem';
+  const result = core.verdict(question[input.dataset.try], input.value);
+  verdict.textContent = result.ok ? result.verdict : result.error;
+  verdict.className = result.ok ? `status ${result.kind}` : 'status problem';
+  if (result.ok && result.colour) verdict.style.background = result.colour;
 }
 
 function mediaSlot(question, key) {
@@ -592,9 +594,8 @@ async function importFiles(files) {
 }
 
 // Files and folders dropped on the page, folders read through.
-async function droppedFiles(dataTransfer) {
-  const entries = [...dataTransfer.items].map((item) => item.webkitGetAsEntry && item.webkitGetAsEntry()).filter(Boolean);
-  if (entries.length === 0) return [...dataTransfer.files];
+async function droppedFiles(entries, plainFiles) {
+  if (entries.length === 0) return plainFiles;
   const files = [];
   const walk = async (entry, prefix) => {
     if (entry.isFile) {
@@ -757,7 +758,8 @@ function onChange(event) {
     changed();
   } else if (target.type === 'file' && target.dataset.media && target.files[0]) {
     const question = findQuestion(target.dataset.q);
-    if (question) setMedia(question, target.dataset.media, target.files[0]);
+    const file = target.files[0];
+    if (question) task(() => setMedia(question, target.dataset.media, file));
   }
 }
 
@@ -803,6 +805,24 @@ function onClick(event) {
   }
 }
 
+// What was dropped is read while the drop event lasts; the files after.
+function onDrop(event) {
+  document.body.classList.remove('dragging');
+  for (const slot of document.querySelectorAll('[data-drop].dragging')) slot.classList.remove('dragging');
+  const slot = event.target.closest?.('[data-drop]');
+  const plainFiles = [...event.dataTransfer.files];
+  if (slot) {
+    const question = findQuestion(slot.dataset.q);
+    if (question && plainFiles[0]) task(() => setMedia(question, slot.dataset.drop, plainFiles[0]));
+    return;
+  }
+  const entries = [...event.dataTransfer.items].map((item) => item.webkitGetAsEntry?.()).filter(Boolean);
+  task(async () => {
+    const files = await droppedFiles(entries, plainFiles);
+    if (files.length) await importFiles(files);
+  });
+}
+
 function wire() {
   const form = $('form');
   form.addEventListener('input', onInput);
@@ -824,10 +844,10 @@ function wire() {
     $(id).addEventListener('change', async (event) => {
       const files = [...event.target.files];
       event.target.value = '';
-      if (files.length) await importFiles(files);
+      if (files.length) await task(() => importFiles(files));
     });
   }
-  $('export-zip').addEventListener('click', exportZip);
+  $('export-zip').addEventListener('click', () => task(exportZip));
   $('download').addEventListener('click', download);
   $('play-here').addEventListener('click', playHere);
   document.addEventListener('dragover', (event) => {
@@ -843,19 +863,9 @@ function wire() {
       for (const slot of document.querySelectorAll('[data-drop].dragging')) slot.classList.remove('dragging');
     }
   });
-  document.addEventListener('drop', async (event) => {
+  document.addEventListener('drop', (event) => {
     event.preventDefault();
-    document.body.classList.remove('dragging');
-    for (const slot of document.querySelectorAll('[data-drop].dragging')) slot.classList.remove('dragging');
-    const slot = event.target.closest?.('[data-drop]');
-    if (slot) {
-      const question = findQuestion(slot.dataset.q);
-      const file = event.dataTransfer.files[0];
-      if (question && file) await setMedia(question, slot.dataset.drop, file);
-      return;
-    }
-    const files = await droppedFiles(event.dataTransfer);
-    if (files.length) await importFiles(files);
+    onDrop(event);
   });
   window.addEventListener('beforeunload', (event) => {
     if (saveTimer) saveNow();
