@@ -214,6 +214,47 @@ test('a picture quiz made in the form: diagnostics come and go, answers tried, t
   await context.close();
 });
 
+test('a picture dropped on its question, larger than the frame: the download is trivo build\'s', async (t) => {
+  const context = await newContext();
+  const page = await openAuthor(context);
+  await page.locator('input[name=kind][value=picture]').check();
+  await type(page, '#f-title', 'Grande image');
+  const q1 = await questionId(page, 1);
+  await type(page, `#q${q1}-answer`, 'Soleil');
+  const large = readFileSync(picture('soleil.jpg', '900x600', 'orange'));
+  const dropped = await page.evaluateHandle((bytes) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([new Uint8Array(bytes)], 'soleil.jpg', { type: 'image/jpeg' }));
+    return transfer;
+  }, [...large]);
+  await page.dispatchEvent(`[data-field="q:${q1}:picture"] .picture-frame`, 'drop', { dataTransfer: dropped });
+  await checked(page);
+  const shown = page.locator(`[data-field="q:${q1}:picture"] img`);
+  assert.deepEqual(await shown.evaluate((img) => [img.width, img.height]), [260, 173]);
+  assert.match((await diagnostics(page, `q:${q1}:picture`)).join(), /^warning: .*900 x 600 .*far more than the 260 x 260 frame/);
+
+  const downloaded = page.waitForEvent('download');
+  await page.locator('#download').click();
+  const exe = readFileSync(await (await downloaded).path());
+  const zipped = page.waitForEvent('download');
+  await page.locator('#export-zip').click();
+  const folder = join(work, 'large');
+  mkdirSync(folder, { recursive: true });
+  for (const entry of await readZip(readFileSync(await (await zipped).path()))) {
+    writeFileSync(join(folder, entry.path), entry.bytes);
+  }
+  assert.deepEqual(page.errors, []);
+  await context.close();
+  const fitted = runTool(['build', join(folder, 'quiz.toml'), '-o', join(work, 'large.exe')]);
+  assert.equal(fitted.code, 0, fitted.err);
+  if (exe.equals(readFileSync(join(work, 'large.exe')))) return;
+  const kept = runTool(['build', '--keep-pictures', join(folder, 'quiz.toml'), '-o', join(work, 'large-kept.exe')]);
+  assert.equal(kept.code, 0, kept.err);
+  assert.ok(exe.equals(readFileSync(join(work, 'large-kept.exe'))), 'the page\'s quiz.exe is neither build\'s');
+  t.skip('this core stores pictures as given (no picture codecs in the wasm build yet): '
+    + 'the download equals trivo build --keep-pictures');
+});
+
 // Everything the form shows, media by presence (an unpacked quiz names its
 // files question01.jpg..., and trivo build may have fitted them).
 async function formState(page) {
