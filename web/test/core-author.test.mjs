@@ -46,7 +46,7 @@ function useExample(name) {
 // diagnostic as the tool prints it.
 function nativeCheck(folder) {
   const run = spawnSync(tool, ['check', 'quiz.toml'], { cwd: folder, encoding: 'utf8' });
-  return { ok: run.status === 0, lines: run.stderr.split('\n').filter((line) => line !== '') };
+  return { ok: run.status === 0, lines: run.stderr.split('\n').filter((line) => line !== ''), out: run.stdout };
 }
 
 function printed(diagnostics) {
@@ -58,6 +58,10 @@ function assertSameCheck(folder, label) {
   const wasm = core.checkSource('/draft/quiz.toml');
   assert.deepEqual(printed(wasm.diagnostics), native.lines, label);
   assert.equal(wasm.ok, native.ok, label);
+  if (wasm.ok) {
+    const count = (n, one) => `${n} ${one}${n === 1 ? '' : 's'}`;
+    assert.equal(`quiz.toml: ${count(wasm.questions, 'question')}, ${count(wasm.media, 'media file')}: ok\n`, native.out);
+  }
   return wasm;
 }
 
@@ -306,4 +310,22 @@ test('verdicts are trivo judge\'s words, in the colours the web player paints th
   assert.deepEqual([...kinds].sort(), ['anagram', 'empty', 'hint', 'right', 'wrong']);
   assert.equal(core.labelColour('#5A5F96'), '#000000');
   assert.equal(core.labelColour('#244244'), '#FFFFFF');
+});
+
+test('odd paths and empty inputs get an answer the page can show, never a trap', () => {
+  core.removeFolder('/draft');
+  core.writeFile('/draft/quiz.toml', 'title = "T"\n');
+  for (const [path, reason] of [['', 'it does not exist'], ['/draft', 'it is a folder, not a file'],
+    ['/draft/quiz.toml/x', 'it does not exist']]) {
+    const result = core.checkSource(path);
+    assert.deepEqual([result.ok, result.diagnostics], [false, [{ line: 0, error: true, message: `cannot read the file: ${reason}` }]], path);
+    assert.throws(() => core.buildSource(path), /cannot read the file/, path);
+  }
+  const exe = nativeBuild(join(repoDir, 'examples', examples[0]));
+  for (const folder of ['/draft/quiz.toml', '']) {
+    assert.throws(() => core.unpackToFolder(exe, folder), /cannot create the folder: /, folder);
+  }
+  assert.equal(core.pictureInfo(new Uint8Array(0)).playerTakes, false);
+  assert.deepEqual(core.tomlToJson(new Uint8Array(0)), { ok: true, value: {} });
+  assert.equal(core.checkSource('/draft/quiz.toml').ok, false, 'a source without kind or questions');
 });
