@@ -4,7 +4,9 @@
 #include "web/core/web_author.h"
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -144,118 +146,143 @@ bool WriteDraftFile(const fs::path& path, const std::vector<uint8_t>& bytes, std
   return true;
 }
 
+// Runs one call; whatever goes wrong inside (memory, the file system) comes
+// back to the page as {"ok": false, "error"}, never as a trap.
+template <typename Call>
+int Guarded(Call call) {
+  try {
+    return call();
+  } catch (const std::bad_alloc&) {
+    return FinishCall(Error("out of memory"), 0);
+  } catch (const std::exception& error) {
+    return FinishCall(Error(error.what()), 0);
+  }
+}
+
 }  // namespace
 
 extern "C" {
 
 int WebCheckSource(const char* path) {
-  CompiledQuiz quiz;
-  std::vector<Diagnostic> diagnostics;
-  const bool ok = CompileDraft(path, &quiz, &diagnostics);
-  return FinishCall("{\"ok\":" + JsonBool(ok) +
-                        ",\"questions\":" + std::to_string(quiz.quiz.questions.size()) +
-                        ",\"media\":" + std::to_string(quiz.media.size()) +
-                        ",\"diagnostics\":" + DiagnosticsJson(diagnostics) + "}",
-                    ok ? 1 : 0);
+  return Guarded([&]() {
+    CompiledQuiz quiz;
+    std::vector<Diagnostic> diagnostics;
+    const bool ok = CompileDraft(path, &quiz, &diagnostics);
+    return FinishCall("{\"ok\":" + JsonBool(ok) +
+                          ",\"questions\":" + std::to_string(quiz.quiz.questions.size()) +
+                          ",\"media\":" + std::to_string(quiz.media.size()) +
+                          ",\"diagnostics\":" + DiagnosticsJson(diagnostics) + "}",
+                      ok ? 1 : 0);
+  });
 }
 
 int WebBuildSource(const char* path) {
-  CompiledQuiz quiz;
-  std::vector<Diagnostic> diagnostics;
-  if (!CompileDraft(path, &quiz, &diagnostics)) {
-    return FinishCall("{\"ok\":false,\"diagnostics\":" + DiagnosticsJson(diagnostics) + "}", 0);
-  }
-  std::vector<uint8_t> player;
-  std::string error;
-  if (!ReadPlayerTemplate(&player, &error)) {
-    return FinishCall(Error(error), 0);
-  }
-  std::vector<uint8_t> executable;
-  std::string message;
-  if (!BuildQuizExecutable(player, quiz, &executable, &message)) {
-    return FinishCall(Error("the built-in player: " + message), 0);
-  }
-  return FinishCall(std::string(executable.begin(), executable.end()), 1);
+  return Guarded([&]() {
+    CompiledQuiz quiz;
+    std::vector<Diagnostic> diagnostics;
+    if (!CompileDraft(path, &quiz, &diagnostics)) {
+      return FinishCall("{\"ok\":false,\"diagnostics\":" + DiagnosticsJson(diagnostics) + "}", 0);
+    }
+    std::vector<uint8_t> player;
+    std::string error;
+    if (!ReadPlayerTemplate(&player, &error)) {
+      return FinishCall(Error(error), 0);
+    }
+    std::vector<uint8_t> executable;
+    std::string message;
+    if (!BuildQuizExecutable(player, quiz, &executable, &message)) {
+      return FinishCall(Error("the built-in player: " + message), 0);
+    }
+    return FinishCall(std::string(executable.begin(), executable.end()), 1);
+  });
 }
 
 int WebTomlToJson(const uint8_t* bytes, size_t size) {
-  const std::vector<uint8_t> source = Bytes(bytes, size);
-  std::string json;
-  Diagnostic problem;
-  if (!QuizSourceToJson(std::string(source.begin(), source.end()), &json, &problem)) {
-    return FinishCall("{\"ok\":false,\"line\":" + std::to_string(problem.line) +
-                          ",\"message\":" + JsonString(problem.message) + "}",
-                      0);
-  }
-  return FinishCall("{\"ok\":true,\"value\":" + json + "}", 1);
+  return Guarded([&]() {
+    const std::vector<uint8_t> source = Bytes(bytes, size);
+    std::string json;
+    Diagnostic problem;
+    if (!QuizSourceToJson(std::string(source.begin(), source.end()), &json, &problem)) {
+      return FinishCall("{\"ok\":false,\"line\":" + std::to_string(problem.line) +
+                            ",\"message\":" + JsonString(problem.message) + "}",
+                        0);
+    }
+    return FinishCall("{\"ok\":true,\"value\":" + json + "}", 1);
+  });
 }
 
 int WebUnpackToFolder(const uint8_t* bytes, size_t size, const char* folder) {
-  UnpackedQuiz unpacked;
-  std::string message;
-  if (!UnpackQuizExecutable(Bytes(bytes, size), &unpacked, &message)) {
-    return FinishCall(Error(message), 0);
-  }
-  const fs::path target = fs::u8path(folder != nullptr ? folder : "");
-  std::error_code failure;
-  fs::create_directories(target, failure);
-  if (failure || !fs::is_directory(target)) {
-    return FinishCall(Error(PathText(target) + ": cannot create the folder"), 0);
-  }
-  std::string files = "[\"quiz.toml\"";
-  std::string error;
-  for (const UnpackedMedia& media : unpacked.media) {
-    const std::string name = MediaFileName(media);
-    if (!WriteDraftFile(target / name, media.bytes, &error)) {
+  return Guarded([&]() {
+    UnpackedQuiz unpacked;
+    std::string message;
+    if (!UnpackQuizExecutable(Bytes(bytes, size), &unpacked, &message)) {
+      return FinishCall(Error(message), 0);
+    }
+    const fs::path target = fs::u8path(folder != nullptr ? folder : "");
+    std::error_code failure;
+    fs::create_directories(target, failure);
+    if (failure || !fs::is_directory(target)) {
+      return FinishCall(Error(PathText(target) + ": cannot create the folder: " +
+                              (failure ? failure.message() : std::string("a file has that name"))),
+                        0);
+    }
+    std::string files = "[\"quiz.toml\"";
+    std::string error;
+    for (const UnpackedMedia& media : unpacked.media) {
+      const std::string name = MediaFileName(media);
+      if (!WriteDraftFile(target / name, media.bytes, &error)) {
+        return FinishCall(Error(error), 0);
+      }
+      files += "," + JsonString(name);
+    }
+    const std::string toml = FormatQuizSource(unpacked);
+    if (!WriteDraftFile(target / "quiz.toml", std::vector<uint8_t>(toml.begin(), toml.end()), &error)) {
       return FinishCall(Error(error), 0);
     }
-    files += "," + JsonString(name);
-  }
-  const std::string toml = FormatQuizSource(unpacked);
-  if (!WriteDraftFile(target / "quiz.toml", std::vector<uint8_t>(toml.begin(), toml.end()), &error)) {
-    return FinishCall(Error(error), 0);
-  }
-  return FinishCall("{\"ok\":true,\"files\":" + files + "]}", 1);
+    return FinishCall("{\"ok\":true,\"files\":" + files + "]}", 1);
+  });
 }
 
 int WebPictureInfo(const uint8_t* bytes, size_t size) {
-  const std::vector<uint8_t> picture = Bytes(bytes, size);
-  const PictureFormat format = DetectPictureFormat(picture);
-  uint32_t width = 0;
-  uint32_t height = 0;
-  bool transparent = false;
-  std::string error;
-  if (format == PictureFormat::Unknown) {
-    error = "not a JPEG, GIF, BMP or PNG picture";
-  } else if (format == PictureFormat::Png) {
-    const PngCheck check = CheckPng(picture);
-    width = check.width;
-    height = check.height;
-    transparent = check.hasTransparency;
-    if (!check.ok) {
-      char text[64];
-      std::snprintf(text, sizeof text, "a PNG the player cannot decode (error 0x%x)",
-                    static_cast<unsigned>(check.errorCode));
-      error = text;
+  return Guarded([&]() {
+    const std::vector<uint8_t> picture = Bytes(bytes, size);
+    const PictureFormat format = DetectPictureFormat(picture);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool transparent = false;
+    std::string error;
+    if (format == PictureFormat::Unknown) {
+      error = "not a JPEG, GIF, BMP or PNG picture";
+    } else if (format == PictureFormat::Png) {
+      const PngCheck check = CheckPng(picture);
+      width = check.width;
+      height = check.height;
+      transparent = check.hasTransparency;
+      if (!check.ok) {
+        char text[64];
+        std::snprintf(text, sizeof text, "a PNG the player cannot decode (error 0x%x)",
+                      static_cast<unsigned>(check.errorCode));
+        error = text;
+      }
+    } else if (!ReadPictureSize(picture, &width, &height)) {
+      error = "a broken picture: its size cannot be read";
     }
-  } else if (!ReadPictureSize(picture, &width, &height)) {
-    error = "a broken picture: its size cannot be read";
-  }
-  unsigned fittedWidth = 0;
-  unsigned fittedHeight = 0;
-  if (error.empty()) {
-    FittedPictureSize(width, height, format == PictureFormat::Png, &fittedWidth, &fittedHeight);
-  }
-  std::string out =
-      "{\"format\":" + JsonString(format == PictureFormat::Unknown ? "unknown" : PictureExtension(format)) +
-      ",\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
-      ",\"fittedWidth\":" + std::to_string(fittedWidth) +
-      ",\"fittedHeight\":" + std::to_string(fittedHeight) + ",\"playerTakes\":" + JsonBool(error.empty()) +
-      ",\"transparent\":" + JsonBool(transparent);
-  if (!error.empty()) {
-    out += ",\"error\":" + JsonString(error);
-  }
-  return FinishCall(out + "}", error.empty() ? 1 : 0);
+    unsigned fittedWidth = 0;
+    unsigned fittedHeight = 0;
+    if (error.empty()) {
+      FittedPictureSize(width, height, format == PictureFormat::Png, &fittedWidth, &fittedHeight);
+    }
+    std::string out =
+        "{\"format\":" + JsonString(format == PictureFormat::Unknown ? "unknown" : PictureExtension(format)) +
+        ",\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
+        ",\"fittedWidth\":" + std::to_string(fittedWidth) +
+        ",\"fittedHeight\":" + std::to_string(fittedHeight) + ",\"playerTakes\":" + JsonBool(error.empty()) +
+        ",\"transparent\":" + JsonBool(transparent);
+    if (!error.empty()) {
+      out += ",\"error\":" + JsonString(error);
+    }
+    return FinishCall(out + "}", error.empty() ? 1 : 0);
+  });
 }
 
 int WebVerdict(const char* expectedUtf8, const char* typedUtf8) {
