@@ -409,7 +409,9 @@ function runCheck() {
   checkTimer = 0;
   writeDraft();
   const result = core.check();
-  state.diagnostics = (result.diagnostics || []).map((d) => ({
+  // A check that could not run at all (out of memory...) holds the download too.
+  const found = result.diagnostics || [{ line: 0, error: true, message: result.error || 'check failed' }];
+  state.diagnostics = found.map((d) => ({
     ...d, field: d.line >= 1 ? state.lineFields[d.line - 1] || null : null,
   }));
   renderDiagnostics();
@@ -425,16 +427,13 @@ function scheduleCheck() {
 
 // --- keeping the draft -------------------------------------------------------------
 
-function draftRecord() {
-  return { model: state.model, media: [...state.media].map(([path, bytes]) => ({ path, bytes })), dirty: state.dirty };
-}
 
 async function saveNow() {
   clearTimeout(saveTimer);
   saveTimer = 0;
   const version = state.version;
   try {
-    await saveDraft(draftRecord());
+    await saveDraft({ model: state.model, dirty: state.dirty }, state.media);
     document.body.dataset.savedVersion = String(version);
   } catch (error) {
     showNotice([state.t('saveFailed', error.message)], true);
@@ -483,8 +482,7 @@ async function restoreDraft() {
   model.questions = (saved.model.questions || []).map(({ id, ...fields }) => newQuestion(fields));
   if (model.questions.length === 0) model.questions.push(newQuestion());
   model.codes = [...(saved.model.codes || [])];
-  const media = new Map((saved.media || []).map((entry) => [entry.path, entry.bytes]));
-  replaceDraft(model, media, !!saved.dirty);
+  replaceDraft(model, saved.media, !!saved.dirty);
   return true;
 }
 
@@ -782,14 +780,14 @@ function onClick(event) {
       trimCodes();
       const next = questions[Math.min(at, questions.length - 1)];
       changed({ rebuild: true, focus: `li[data-q="${next.id}"] input` });
-      $('announce').textContent = state.t('removeLabel', at + 1);
+      $('announce').textContent = state.t('removed', at + 1);
     } else {
       const to = action === 'up' ? at - 1 : at + 1;
       if (to < 0 || to >= questions.length) return;
       [questions[at], questions[to]] = [questions[to], questions[at]];
       const keep = to === 0 || to === questions.length - 1 ? (action === 'up' ? 'down' : 'up') : action;
       changed({ rebuild: true, focus: `button[data-q="${question.id}"][data-action="${keep}"]` });
-      $('announce').textContent = state.t('question', to + 1);
+      $('announce').textContent = state.t('moved', to + 1);
     }
   } else if (target.dataset.unset) {
     const question = findQuestion(target.dataset.q);
