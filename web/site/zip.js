@@ -80,67 +80,137 @@ function deflate(bytes) {
   return drain(stream, Infinity, '');
 }
 
-function findEnd(view) {
-  const lowest = Math.max(0, view.byteLength - 22 - 0xffff);
-  for (let at = view.byteLength - 22; at >= lowest; at--) {
-    if (view.getUint32(at, true) === 0x06054b50) return at;
+// The one reader of an archive's headers: little-endian fields from a
+// position on; a read past the end gives 0 and clears `ok` for good, so a
+// header is read whole and checked once.
+class Cursor {
+  constructor(bytes, at) {
+    this.bytes = bytes;
+    this.view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+    this.at = at;
+    this.ok = at >= 0 && at <= bytes.length;
+  }
+
+  fits(size) {
+    if (this.ok && this.at + size <= this.bytes.length) return true;
+    this.ok = false;
+    return false;
+  }
+
+  u16() {
+    const value = this.fits(2) ? this.view.getUint16(this.at, true) : 0;
+    this.at += 2;
+    return value;
+  }
+
+  u32() {
+    const value = this.fits(4) ? this.view.getUint32(this.at, true) : 0;
+    this.at += 4;
+    return value;
+  }
+
+  take(size) {
+    const part = this.fits(size) ? this.bytes.subarray(this.at, this.at + size) : new Uint8Array(0);
+    this.at += size;
+    return part;
+  }
+
+  skip(size) {
+    this.take(size);
+  }
+}
+
+const END_SIGNATURE = 0x06054b50;
+const CENTRAL_SIGNATURE = 0x02014b50;
+const LOCAL_SIGNATURE = 0x04034b50;
+const END_SIZE = 22;
+const MAX_COMMENT = 0xffff;
+
+function findEnd(bytes) {
+  const lowest = Math.max(0, bytes.length - END_SIZE - MAX_COMMENT);
+  for (let at = bytes.length - END_SIZE; at >= lowest; at--) {
+    if (new Cursor(bytes, at).u32() === END_SIGNATURE) return at;
   }
   throw new ZipError('not-zip');
+}
+
+// One central directory record, read at the cursor.
+function readRecord(cursor, decoder) {
+  if (cursor.u32() !== CENTRAL_SIGNATURE) throw new ZipError('corrupt', 'central directory');
+  cursor.skip(4);
+  const record = { flags: cursor.u16(), method: cursor.u16() };
+  cursor.skip(4);
+  record.crc = cursor.u32();
+  record.packed = cursor.u32();
+  record.size = cursor.u32();
+  const nameLength = cursor.u16();
+  const extraLength = cursor.u16();
+  const commentLength = cursor.u16();
+  cursor.skip(8);
+  record.local = cursor.u32();
+  record.name = decoder.decode(cursor.take(nameLength));
+  cursor.skip(extraLength + commentLength);
+  if (!cursor.ok) throw new ZipError('corrupt', 'central directory');
+  return record;
+}
+
+// The entry's stored bytes, found through its local header.
+function storedData(bytes, record) {
+  const cursor = new Cursor(bytes, record.local);
+  if (cursor.u32() !== LOCAL_SIGNATURE) throw new ZipError('corrupt', record.name);
+  cursor.skip(22);
+  const nameLength = cursor.u16();
+  const extraLength = cursor.u16();
+  cursor.skip(nameLength + extraLength);
+  const data = cursor.take(record.packed);
+  if (!cursor.ok) throw new ZipError('corrupt', record.name);
+  return data;
+}
+
+async function unpackEntry(data, record) {
+  let content;
+  if (record.method === 0) {
+    if (record.packed !== record.size) throw new ZipError('corrupt', record.name);
+    content = data.slice();
+  } else if (record.method === 8) {
+    content = await inflate(data, record.size, record.name);
+    if (content.length !== record.size) throw new ZipError('corrupt', record.name);
+  } else {
+    throw new ZipError('method', `${record.name}: ${record.method}`);
+  }
+  if (crc32(content) !== record.crc) throw new ZipError('crc', record.name);
+  return content;
 }
 
 // [{path, bytes}] of the archive's files (folders left out), in its order.
 export async function readZip(input) {
   const bytes = ArrayBuffer.isView(input) ? new Uint8Array(input.buffer, input.byteOffset, input.byteLength)
     : new Uint8Array(input);
-  const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
-  if (bytes.length < 22) throw new ZipError('not-zip');
-  const end = findEnd(view);
-  const count = view.getUint16(end + 10, true);
-  const directorySize = view.getUint32(end + 12, true);
-  let at = view.getUint32(end + 16, true);
-  if (count === 0xffff || at === 0xffffffff || directorySize === 0xffffffff) throw new ZipError('zip64');
+  if (bytes.length < END_SIZE) throw new ZipError('not-zip');
+  const end = new Cursor(bytes, findEnd(bytes));
+  end.skip(10);
+  const count = end.u16();
+  const directorySize = end.u32();
+  const directoryStart = end.u32();
+  if (count === 0xffff || directoryStart === 0xffffffff || directorySize === 0xffffffff) throw new ZipError('zip64');
   if (count > MAX_ENTRIES) throw new ZipError('too-many', String(count));
-  if (at + directorySize > end) throw new ZipError('corrupt', 'central directory');
+  if (directoryStart + directorySize > bytes.length) throw new ZipError('corrupt', 'central directory');
+  const directory = new Cursor(bytes.subarray(0, directoryStart + directorySize), directoryStart);
   const decoder = new TextDecoder();
   const files = [];
   let total = 0;
   for (let i = 0; i < count; i++) {
-    if (at + 46 > end || view.getUint32(at, true) !== 0x02014b50) throw new ZipError('corrupt', 'central directory');
-    const flags = view.getUint16(at + 8, true);
-    const method = view.getUint16(at + 10, true);
-    const crc = view.getUint32(at + 16, true);
-    const packed = view.getUint32(at + 20, true);
-    const size = view.getUint32(at + 24, true);
-    const nameLength = view.getUint16(at + 28, true);
-    const extraLength = view.getUint16(at + 30, true);
-    const commentLength = view.getUint16(at + 32, true);
-    const local = view.getUint32(at + 42, true);
-    if (at + 46 + nameLength > end) throw new ZipError('corrupt', 'central directory');
-    const name = decoder.decode(bytes.subarray(at + 46, at + 46 + nameLength));
-    at += 46 + nameLength + extraLength + commentLength;
-    const path = safePath(name);
-    if (name.endsWith('/') || path === '') continue;
-    if (flags & 1) throw new ZipError('encrypted', name);
-    if (packed === 0xffffffff || size === 0xffffffff || local === 0xffffffff) throw new ZipError('zip64');
-    if (size > MAX_ENTRY_BYTES) throw new ZipError('too-large', name);
-    total += size;
-    if (total > MAX_TOTAL_BYTES) throw new ZipError('too-large', name);
-    if (local + 30 > bytes.length || view.getUint32(local, true) !== 0x04034b50) throw new ZipError('corrupt', name);
-    const start = local + 30 + view.getUint16(local + 26, true) + view.getUint16(local + 28, true);
-    if (start + packed > bytes.length) throw new ZipError('corrupt', name);
-    const data = bytes.subarray(start, start + packed);
-    let content;
-    if (method === 0) {
-      if (packed !== size) throw new ZipError('corrupt', name);
-      content = data.slice();
-    } else if (method === 8) {
-      content = await inflate(data, size, name);
-      if (content.length !== size) throw new ZipError('corrupt', name);
-    } else {
-      throw new ZipError('method', `${name}: ${method}`);
+    const record = readRecord(directory, decoder);
+    const path = safePath(record.name);
+    if (record.name.endsWith('/') || path === '') continue;
+    if (record.flags & 1) throw new ZipError('encrypted', record.name);
+    if (record.packed === 0xffffffff || record.size === 0xffffffff || record.local === 0xffffffff) {
+      throw new ZipError('zip64');
     }
-    if (crc32(content) !== crc) throw new ZipError('crc', name);
-    files.push({ path, bytes: content });
+    if (record.size > MAX_ENTRY_BYTES) throw new ZipError('too-large', record.name);
+    total += record.size;
+    if (total > MAX_TOTAL_BYTES) throw new ZipError('too-large', record.name);
+    files.push({ path, bytes: await unpackEntry(storedData(bytes, record), record) });
   }
   return files;
 }

@@ -181,3 +181,29 @@ test('hostile or broken archives are refused with their reason', async () => {
   await refused(handZip('a.txt', packed, good).subarray(0, 60), 'not-zip');
   await refused(Buffer.from('MZ this is an executable'), 'not-zip');
 });
+
+test('every truncation and every flipped byte of an archive gives its files or a ZipError, never another failure', async () => {
+  const archive = await writeZip([
+    { path: 'quiz.toml', bytes: new TextEncoder().encode('title = "Fleurs"\n'.repeat(8)) },
+    { path: 'a.bin', bytes: new Uint8Array(randomBytes(40)) },
+  ]);
+  const outcome = async (bytes) => {
+    try {
+      await readZip(bytes);
+      return 'read';
+    } catch (error) {
+      if (error instanceof ZipError) return error.code;
+      throw error;
+    }
+  };
+  for (let size = 0; size < archive.length; size++) {
+    assert.notEqual(await outcome(archive.subarray(0, size)), 'read', `cut to ${size} bytes`);
+  }
+  const seen = new Set();
+  for (let at = 0; at < archive.length; at++) {
+    const damaged = archive.slice();
+    damaged[at] ^= 0xff;
+    seen.add(await outcome(damaged));
+  }
+  assert.ok(seen.has('crc') && seen.has('corrupt'), [...seen].join());
+});
