@@ -5,10 +5,11 @@ import { loadCore } from './core-api.js';
 import { draftCore } from './author-core.js';
 import { defaultLanguage, translator } from './author-i18n.js';
 import {
-  DEFAULT_BACKGROUND, KINDS, fileStem, freeName, mediaPaths, newModel, newQuestion, readDocument, showsAnswer2,
+  DEFAULT_BACKGROUND, KINDS, fileStem, freeName, mediaPaths, newModel, newQuestion, showsAnswer2,
   showsClip, showsPictures, usesCodes, writeSource,
 } from './author-source.js';
 import { loadDraft, saveDraft } from './draft-store.js';
+import { mediaKey, openSource } from './author-import.js';
 import { ZipError, readZip, writeZip } from './zip.js';
 
 const CHECK_DELAY_MS = 250;
@@ -65,8 +66,6 @@ function element(tag, props = {}, ...children) {
   made.append(...children.filter((child) => child !== null && child !== undefined));
   return made;
 }
-
-const mediaKey = (path) => path.replace(/\\/g, '/').replace(/^(\.\/)+/, '');
 
 function findQuestion(id) {
   return state.model.questions.find((q) => q.id === Number(id));
@@ -492,70 +491,26 @@ function startsWith(bytes, ...prefix) {
   return prefix.every((b, i) => bytes[i] === b);
 }
 
-function depth(path) {
-  return path.split('/').length;
-}
-
-function dirname(path) {
-  const at = path.lastIndexOf('/');
-  return at < 0 ? '' : path.slice(0, at);
-}
-
-// "a/b" + "../c.jpg" -> "a/c.jpg"; null when it leaves the top.
-function resolve(base, relative) {
-  const parts = base ? base.split('/') : [];
-  for (const part of mediaKey(relative).split('/')) {
-    if (part === '..') {
-      if (parts.length === 0) return null;
-      parts.pop();
-    } else if (part !== '.' && part !== '') {
-      parts.push(part);
-    }
-  }
-  return parts.join('/');
-}
-
 function askToReplace() {
   return !state.dirty || window.confirm(state.t('replaceDraft'));
 }
 
-// A source among `entries` ([{path, bytes}]) with the media it names.
+// The source among `entries` ([{path, bytes}]) with the media it names.
 function importEntries(entries, shownName) {
   const t = state.t;
-  const sources = entries.filter((e) => /\.toml$/i.test(e.path));
-  if (sources.length === 0) {
+  const opened = openSource(entries, core.readToml);
+  if (!opened) {
     showNotice([t('noSource')], true);
     return;
   }
-  sources.sort((a, b) => depth(a.path) - depth(b.path) ||
-    Number(!/(^|\/)quiz\.toml$/i.test(a.path)) - Number(!/(^|\/)quiz\.toml$/i.test(b.path)));
-  const source = sources[0];
-  const read = core.readToml(source.bytes);
-  if (!read.ok) {
-    showNotice([t('tomlError', shownName || source.path, read.line, read.message)], true);
+  const name = shownName || opened.source.path;
+  if (opened.problem) {
+    showNotice([t('tomlError', name, opened.problem.line, opened.problem.message)], true);
     return;
   }
   if (!askToReplace()) return;
-  const { model, dropped } = readDocument(read.value);
-  const base = dirname(source.path);
-  const byPath = new Map(entries.map((e) => [e.path, e.bytes]));
-  const media = new Map();
-  const missing = [];
-  for (const path of mediaPaths(model)) {
-    const key = mediaKey(path);
-    const exact = resolve(base, path);
-    let bytes = exact !== null ? byPath.get(exact) : undefined;
-    if (!bytes) {
-      // Picked one by one, files come without their folders.
-      const name = key.split('/').pop();
-      const same = entries.filter((e) => e.path.split('/').pop() === name);
-      if (same.length === 1) bytes = same[0].bytes;
-    }
-    if (bytes && exact !== null) media.set(key, bytes);
-    else missing.push(path);
-  }
+  const { model, media, dropped, missing } = opened;
   replaceDraft(model, media, false);
-  const name = shownName || source.path;
   showNotice([
     media.size ? t('openedMedia', name, media.size) : t('opened', name),
     dropped.length ? t('droppedKeys', dropped.join(', ')) : '',

@@ -9,8 +9,10 @@ import { join } from 'node:path';
 import { randomBytes } from 'node:crypto';
 import { deflateRawSync } from 'node:zlib';
 import { test } from 'node:test';
+import { openSource, resolvePath } from '../site/author-import.js';
 import { fileStem, freeName, newModel, newQuestion, readDocument, writeSource } from '../site/author-source.js';
 import { MAX_ENTRY_BYTES, ZipError, crc32, readZip, writeZip } from '../site/zip.js';
+import { newCore } from './core-support.mjs';
 
 const quote = (text) => JSON.stringify(text);
 
@@ -85,6 +87,40 @@ test('download names and media names', () => {
   assert.equal(freeName('photo.jpg', taken), 'photo-3.jpg');
   assert.equal(freeName('C:\\pictures\\sun.png', taken), 'sun.png');
   assert.equal(freeName('a|b".png', taken), 'a_b_.png');
+});
+
+test('an opened folder, zip or pick of files: its source, and the media it names found beside it', async () => {
+  const core = await newCore();
+  const readToml = (bytes) => core.tomlToJson(bytes);
+  const text = (value) => new TextEncoder().encode(value);
+  const source = text(`title = "T"\nkind = "audio"\n[[question]]\nanswer = "un"\nclip = "clips\\\\q1.wav"\n` +
+    `[[question]]\nanswer = "deux"\nclip = "../dehors.wav"\n[[question]]\nanswer = "trois"\nclip = "q3.wav"\n`);
+  const q1 = text('one');
+  const q3 = text('three');
+  // A folder: the least deep quiz.toml is the source, media taken from its own folder.
+  const folder = openSource([
+    { path: 'quiz/notes.toml', bytes: text('title = 1') },
+    { path: 'quiz/old/quiz.toml', bytes: text('title = 2') },
+    { path: 'quiz/quiz.toml', bytes: source },
+    { path: 'quiz/clips/q1.wav', bytes: q1 },
+    { path: 'dehors.wav', bytes: text('outside') },
+    { path: 'quiz/q3.wav', bytes: q3 },
+  ], readToml);
+  assert.equal(folder.source.path, 'quiz/quiz.toml');
+  assert.deepEqual([...folder.media], [['clips/q1.wav', q1], ['q3.wav', q3]]);
+  assert.deepEqual(folder.missing, ['../dehors.wav'], 'nothing is taken from outside the source\'s folder');
+  // Picked one by one: names without folders, matched when only one file has the name.
+  const picked = openSource([{ path: 'quiz.toml', bytes: source }, { path: 'q1.wav', bytes: q1 }], readToml);
+  assert.deepEqual([...picked.media.keys()], ['clips/q1.wav']);
+  assert.deepEqual(picked.missing, ['../dehors.wav', 'q3.wav']);
+  const twice = openSource([{ path: 'quiz.toml', bytes: source }, { path: 'a/q1.wav', bytes: q1 },
+    { path: 'b/q1.wav', bytes: q3 }], readToml);
+  assert.deepEqual(twice.missing, ['clips\\q1.wav', '../dehors.wav', 'q3.wav'], 'two files of that name: neither is guessed');
+  const broken = openSource([{ path: 'x.toml', bytes: text('title = "open\n') }], readToml);
+  assert.equal(broken.problem.line, 1);
+  assert.equal(openSource([{ path: 'a.jpg', bytes: q1 }], readToml), null);
+  assert.equal(resolvePath('a/b', '../c/./d.jpg'), 'a/c/d.jpg');
+  assert.equal(resolvePath('', '../d.jpg'), null);
 });
 
 test('zip archives: ours read by Python, Python\'s (stored and deflated) read by ours', async () => {
