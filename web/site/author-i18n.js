@@ -1,6 +1,6 @@
 // The authoring page's own texts in English and French. The quiz's texts
 // and the tool's messages are shown as they are.
-const STRINGS = {
+export const STRINGS = {
   en: {
     pageTitle: 'Trivo – make a quiz',
     heading: 'Make a Trivo quiz',
@@ -70,7 +70,6 @@ const STRINGS = {
     tryAnswer: 'Try an answer',
     tryLabel: 'Try an answer to question {0}',
     tryLabel2: 'Try a second answer to question {0}',
-    verdict: 'Verdict',
     choose: 'Choose…',
     chooseLabel: 'Choose the {1} of question {0}',
     removeMedia: 'Remove',
@@ -88,7 +87,6 @@ const STRINGS = {
     summaryErrors: '{0}. The download waits until there is no error.',
     errors: ['{0} error', '{0} errors'],
     warnings: ['{0} warning', '{0} warnings'],
-    checking: 'Checking…',
     coreFailed: 'The quiz checker could not be loaded: {0}',
     opened: 'Opened {0}.',
     openedMedia: 'Opened {0} with {1} media files.',
@@ -184,7 +182,6 @@ const STRINGS = {
     tryAnswer: 'Essayer une réponse',
     tryLabel: 'Essayer une réponse à la question {0}',
     tryLabel2: 'Essayer une seconde réponse à la question {0}',
-    verdict: 'Verdict',
     choose: 'Choisir…',
     chooseLabel: 'Choisir : {1}, question {0}',
     removeMedia: 'Retirer',
@@ -202,7 +199,6 @@ const STRINGS = {
     summaryErrors: '{0}. Le téléchargement attend qu’il n’y ait plus d’erreur.',
     errors: ['{0} erreur', '{0} erreurs'],
     warnings: ['{0} avertissement', '{0} avertissements'],
-    checking: 'Vérification…',
     coreFailed: 'Le vérificateur de quiz n’a pas pu être chargé : {0}',
     opened: '{0} ouvert.',
     openedMedia: '{0} ouvert avec {1} fichiers de médias.',

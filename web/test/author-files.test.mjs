@@ -5,10 +5,12 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { randomBytes } from 'node:crypto';
 import { deflateRawSync } from 'node:zlib';
 import { test } from 'node:test';
+import { STRINGS, defaultLanguage } from '../site/author-i18n.js';
 import { openSource, resolvePath } from '../site/author-import.js';
 import { fileStem, freeName, newModel, newQuestion, readDocument, writeSource } from '../site/author-source.js';
 import { MAX_ENTRY_BYTES, ZipError, crc32, readZip, writeZip } from '../site/zip.js';
@@ -121,6 +123,21 @@ test('an opened folder, zip or pick of files: its source, and the media it names
   assert.equal(openSource([{ path: 'a.jpg', bytes: q1 }], readToml), null);
   assert.equal(resolvePath('a/b', '../c/./d.jpg'), 'a/c/d.jpg');
   assert.equal(resolvePath('', '../d.jpg'), null);
+});
+
+test('the page speaks both languages whole: every text in English and in French, the page\'s own keys included', () => {
+  const keys = (table) => Object.entries(table).flatMap(([k, v]) =>
+    (v && typeof v === 'object' && !Array.isArray(v) ? Object.keys(v).map((sub) => `${k}.${sub}`) : [k])).sort();
+  assert.deepEqual(keys(STRINGS.fr), keys(STRINGS.en));
+  const html = readFileSync(join(dirname(fileURLToPath(import.meta.url)), '..', 'site', 'author.html'), 'utf8');
+  const used = [...html.matchAll(/data-t="([A-Za-z0-9]+)"/g)].map((m) => m[1]);
+  assert.ok(used.length > 30);
+  const script = readFileSync(join(dirname(fileURLToPath(import.meta.url)), '..', 'site', 'author.js'), 'utf8');
+  used.push(...[...script.matchAll(/\bt(?:\.count)?\('([A-Za-z0-9]+)'/g)].map((m) => m[1]));
+  for (const key of used) assert.ok(key in STRINGS.en, `the page names the text ${key}, which has none`);
+  assert.equal(defaultLanguage(null, 'fr-CA'), 'fr');
+  assert.equal(defaultLanguage(null, 'de-DE'), 'en');
+  assert.equal(defaultLanguage('en', 'fr-FR'), 'en', 'a language chosen before wins');
 });
 
 test('zip archives: ours read by Python, Python\'s (stored and deflated) read by ours', async () => {
