@@ -2,7 +2,8 @@
 // the draft's files kept in the module's memory file system, checked and
 // built there by the tool's own paths.
 export const DRAFT_FOLDER = '/draft';
-export const SOURCE_PATH = `${DRAFT_FOLDER}/quiz.toml`;
+export const SOURCE_NAME = 'quiz.toml';
+export const SOURCE_PATH = `${DRAFT_FOLDER}/${SOURCE_NAME}`;
 const UNPACK_FOLDER = '/unpacked';
 
 export function draftCore(core) {
@@ -26,7 +27,9 @@ export function draftCore(core) {
       }
       core.writeFile(SOURCE_PATH, sourceText);
       for (const [path, bytes] of media) {
-        if (written.get(path) === bytes) continue;
+        // A medium named as the source would overwrite it; the check then reads
+        // the source there, which it names as no picture or clip.
+        if (written.get(path) === bytes || path === SOURCE_NAME) continue;
         core.writeFile(`${DRAFT_FOLDER}/${path}`, bytes);
         written.set(path, bytes);
       }

@@ -2,11 +2,11 @@
 // the author types by the tool's own check (compiled to wasm), built into
 // the same executable `trivo build` makes, kept in IndexedDB between visits.
 import { loadCore } from './core-api.js';
-import { draftCore } from './author-core.js';
+import { SOURCE_NAME, draftCore } from './author-core.js';
 import { defaultLanguage, translator } from './author-i18n.js';
 import {
   DEFAULT_BACKGROUND, KINDS, fileStem, freeName, mediaPaths, newModel, newQuestion, showsAnswer2,
-  showsClip, showsPictures, usesCodes, writeSource,
+  showsClip, showsPictures, writeSource,
 } from './author-source.js';
 import { loadDraft, saveDraft } from './draft-store.js';
 import { mediaKey, openSource } from './author-import.js';
@@ -20,7 +20,6 @@ const MIME = {
   wav: 'audio/wav', mp3: 'audio/mpeg', avi: 'video/x-msvideo', mpg: 'video/mpeg', mpeg: 'video/mpeg',
   wmv: 'video/x-ms-wmv',
 };
-const MEDIA_FIELDS = ['picture', 'answerPicture', 'clip'];
 
 const $ = (id) => document.getElementById(id);
 const state = {
@@ -572,13 +571,15 @@ async function droppedFiles(entries, plainFiles) {
 
 async function setMedia(question, key, file) {
   const bytes = new Uint8Array(await file.arrayBuffer());
+  // The file it replaces leaves first, so a file of the same name keeps it.
+  question[key] = '';
+  dropUnusedMedia();
   let path = [...state.media].find(([, known]) => known.length === bytes.length && known.every((b, i) => b === bytes[i]))?.[0];
   if (!path) {
-    path = freeName(file.name, new Set(state.media.keys()));
+    path = freeName(file.name, new Set([...state.media.keys(), SOURCE_NAME]));
     state.media.set(path, bytes);
   }
   question[key] = path;
-  dropUnusedMedia();
   changed({ rebuild: true, focus: `[data-field="q:${question.id}:${key}"] input[type=file]` });
 }
 
@@ -600,9 +601,9 @@ function exported(version) {
 async function exportZip() {
   const version = state.version;
   writeDraft();
-  const files = [{ path: 'quiz.toml', bytes: new TextEncoder().encode(state.source) }];
+  const files = [{ path: SOURCE_NAME, bytes: new TextEncoder().encode(state.source) }];
   for (const path of mediaPaths(state.model).map(mediaKey)) {
-    if (state.media.has(path)) files.push({ path, bytes: state.media.get(path) });
+    if (state.media.has(path) && path !== SOURCE_NAME) files.push({ path, bytes: state.media.get(path) });
   }
   saveFile(await writeZip(files), `${fileStem(state.model.title)}.zip`, 'application/zip');
   exported(version);
@@ -652,6 +653,7 @@ function applyLanguage(language) {
   } catch {
     // The choice is then only for this visit.
   }
+  if (!core) return;
   showBackground();
   renderQuestions();
   renderDiagnostics();

@@ -104,6 +104,7 @@ function picture(name, size, colour) {
 test('a picture quiz made in the form: diagnostics come and go, answers tried, the download is trivo build\'s', async () => {
   const context = await newContext();
   const page = await openAuthor(context);
+  await shoot(page, 'author-new');
   const title = 'Fruits du verger';
   await page.locator('input[name=kind][value=picture]').check();
   await type(page, '#f-title', title);
