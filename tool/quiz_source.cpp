@@ -214,9 +214,13 @@ struct Checker {
     quiz->media.push_back(std::move(media));
   }
 
-  void Answer(const std::string& answer, const std::string& what, int line) {
+  // `written` is the source's text, `answer` what Text() made of it: empty
+  // also when Text() refused it, which it has said already.
+  void Answer(const std::string& written, const std::string& answer, const std::string& what, int line) {
     if (answer.empty()) {
-      Error(line, what + " is empty; an empty answer can never be right");
+      if (written.empty()) {
+        Error(line, what + " is empty; an empty answer can never be right");
+      }
       return;
     }
     if (answer.front() == ' ' || answer.back() == ' ') {
@@ -781,7 +785,7 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
       }
       if (check.GetString(table, "answer", tableLine, &text, &line)) {
         question.answer1 = check.Text(text, label + " answer", line, kMaxTextLength, true);
-        check.Answer(question.answer1, label + " answer", line);
+        check.Answer(text, question.answer1, label + " answer", line);
       } else if (!table.get("answer")) {
         check.Error(tableLine, label + ": 'answer' is missing");
       }
@@ -789,7 +793,7 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
       if (answers == 2) {
         if (hasAnswer2) {
           question.answer2 = check.Text(text, label + " answer2", line, kMaxTextLength, true);
-          check.Answer(question.answer2, label + " answer2", line);
+          check.Answer(text, question.answer2, label + " answer2", line);
         } else if (!table.get("answer2")) {
           check.Error(tableLine, label + ": 'answer2' is missing (the quiz has two answers per question)");
         }

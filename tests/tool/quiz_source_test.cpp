@@ -146,6 +146,18 @@ TEST_F(QuizSourceTest, ReportsEveryErrorWithItsLine) {
   }
 }
 
+// A refused answer gets the one error that says why, not a second one
+// calling it empty.
+TEST_F(QuizSourceTest, ARefusedAnswerIsNotAlsoCalledEmpty) {
+  for (const char* answer : {"Pomme \xF0\x9F\x98\x80", "a|b", "a\\u0007"}) {
+    EXPECT_FALSE(Compile(std::string(kHeader) + "[[question]]\nanswer = \"" + answer +
+                         "\"\n[[question]]\nanswer = \"Seine\"\n"));
+    ASSERT_EQ(diagnostics_.size(), 1u) << All();
+    EXPECT_EQ(diagnostics_[0].line, 5);
+    EXPECT_EQ(Find(true, "is empty"), nullptr) << All();
+  }
+}
+
 TEST_F(QuizSourceTest, ChecksMediaFiles) {
   const std::string picture =
       "title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\n";  // q on line 3
