@@ -8,7 +8,7 @@ set -euo pipefail
 
 demo_packages=(
   cmake ninja-build g++ mingw-w64 libtomlplusplus-dev libcli11-dev
-  pkg-config libturbojpeg0-dev libspng-dev zlib1g-dev
+  pkg-config libturbojpeg0-dev libspng-dev zlib1g-dev dpkg-dev
   wine wine64 xvfb xauth xdotool imagemagick
 )
 test_packages=(

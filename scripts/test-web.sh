@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The web player in one step: installs what it needs, builds the core to
-# WebAssembly, runs the portable tests under node (CTest), then the node
-# tests against the native tool and the browser tests in Chromium, and last
-# the Windows player under Wine on the answers file the page wrote.
+# The web pages in one step: installs what they need, builds the core to
+# WebAssembly with the Windows player inside, runs the portable tests under
+# node (CTest), then the node tests against the native tool and the browser
+# tests in Chromium (the web player and the authoring page), and last the
+# Windows player under Wine on the answers file the web player wrote and on
+# the quiz the authoring page downloaded.
 # Needs build/native/tool/trivo and build/windows/app/trivo-player.exe
 # (scripts/test-all.sh builds them first); ends with "N passed, N failed".
 set -uo pipefail
@@ -23,7 +25,8 @@ scripts/install-deps.sh || { echo "could not install the dependencies"; exit 1; 
 export NODE_PATH=/usr/share/nodejs
 mkdir -p build
 if emcmake cmake -S . -B build/wasm -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRIVO_WERROR=ON -DTRIVO_BUILD_TESTS=ON \
-    -DTRIVO_SHARED_DIR="$shared" -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node >build/wasm-configure.log 2>&1 &&
+    -DTRIVO_SHARED_DIR="$shared" -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node -DTRIVO_PLAYER_TEMPLATE="$player" \
+    >build/wasm-configure.log 2>&1 &&
   ninja -C build/wasm -j "$jobs" >build/wasm-build.log 2>&1; then
   passed=$((passed + 1))
 else
@@ -54,7 +57,7 @@ for source in examples/*/quiz.toml; do
 done
 
 export TRIVO_TOOL="$tool" TRIVO_WEB_QUIZZES="$quizzes" TRIVO_SHARED_DIR="$shared"
-rm -rf "$root/build/web-answers"
+rm -rf "$root/build/web-answers" "$root/build/web-author"
 (cd web && node --test --test-concurrency=1 test/*.test.mjs) >build/web-node-tests.log 2>&1
 grep -E '^(not )?ok ' build/web-node-tests.log | sed 's/^/  /'
 grep -A30 '^not ok' build/web-node-tests.log | head -60
@@ -71,6 +74,16 @@ if xvfb-run -a -s "-screen 0 1280x1024x24" bash web/test/windows-reads-web-answe
 else
   echo "  not ok - the Windows player and the web's answers file:"
   sed 's/^/    /' build/web-wine.log | tail -20
+  failed=$((failed + 1))
+fi
+# The quiz the authoring page downloaded, played by the Windows player under Wine.
+if xvfb-run -a -s "-screen 0 1280x1024x24" bash web/test/windows-plays-page-quiz.sh "$root" \
+    >build/web-author-wine.log 2>&1; then
+  echo "  ok - the authoring page's quiz opens under Wine with its title and turns green on a right answer"
+  passed=$((passed + 1))
+else
+  echo "  not ok - the authoring page's quiz under Wine:"
+  sed 's/^/    /' build/web-author-wine.log | tail -20
   failed=$((failed + 1))
 fi
 echo "screenshots in build/web-shots and build/e2e-shots"

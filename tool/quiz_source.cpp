@@ -214,9 +214,13 @@ struct Checker {
     quiz->media.push_back(std::move(media));
   }
 
-  void Answer(const std::string& answer, const std::string& what, int line) {
+  // `written` is the source's text, `answer` what Text() made of it: empty
+  // also when Text() refused it, which it has said already.
+  void Answer(const std::string& written, const std::string& answer, const std::string& what, int line) {
     if (answer.empty()) {
-      Error(line, what + " is empty; an empty answer can never be right");
+      if (written.empty()) {
+        Error(line, what + " is empty; an empty answer can never be right");
+      }
       return;
     }
     if (answer.front() == ' ' || answer.back() == ' ') {
@@ -516,6 +520,64 @@ int HexDigit(char c) {
   return -1;
 }
 
+// Reads the source into a TOML table, after refusing what is plainly no
+// UTF-8 TOML or would run the library out of stack; `tomlText` is the source
+// without its byte order mark. False with an error in `check`.
+bool ParseSource(Checker& check, const std::string& source, std::string* tomlText, toml::table* root) {
+  const char* const otherFormat = OtherFormat(source);
+  if (otherFormat != nullptr) {
+    check.Error(1, otherFormat);
+    return false;
+  }
+  // Some editors start UTF-8 with a byte order mark; TOML has no use for it.
+  const bool bom = source.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  *tomlText = bom ? source.substr(3) : source;
+  const std::string& text = *tomlText;
+
+  // TOML allows no control character but tab and line ends, and only
+  // UTF-8; refusing both here keeps such bytes away from the parser.
+  int line = 1;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\n') {
+      ++line;
+    } else if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F) {
+      check.Error(line, "the file holds the control character " + DescribeCodePoint(c) +
+                            ", which TOML does not allow");
+      return false;
+    }
+  }
+  line = 1;
+  for (size_t pos = 0; pos < text.size();) {
+    uint32_t codePoint = 0;
+    if (!NextUtf8CodePoint(text, &pos, &codePoint)) {
+      check.Error(line, "the file is not valid UTF-8 (save it as UTF-8)");
+      return false;
+    }
+    line += codePoint == '\n' ? 1 : 0;
+  }
+  std::string asciiText;
+  const int outside = MakeAsciiToml(text, &asciiText);
+  if (outside > 0) {
+    check.Error(outside,
+                "a character beyond ASCII stands outside quotes and comments; TOML allows it only in texts");
+    return false;
+  }
+  const int deep = DeepestNestingLine(asciiText);
+  if (deep > 0) {
+    check.Error(deep, "keys and tables nest more than " + std::to_string(kMaxTomlDepth) +
+                          " levels deep here; a quiz source needs two ([[question]] and its keys)");
+    return false;
+  }
+  try {
+    *root = toml::parse(asciiText, check.path);
+  } catch (const toml::parse_error& error) {
+    check.Error(std::max(1, static_cast<int>(error.source().begin.line)), std::string(error.description()));
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string FormatDiagnostic(const Diagnostic& diagnostic) {
@@ -556,6 +618,22 @@ bool DecodeText(const uint8_t* coded, size_t size, std::string* plain) {
   return ok;
 }
 
+bool QuizSourceToJson(const std::string& source, std::string* json, Diagnostic* problem) {
+  std::vector<Diagnostic> diagnostics;
+  Checker check;
+  check.diagnostics = &diagnostics;
+  std::string tomlText;
+  toml::table root;
+  if (!ParseSource(check, source, &tomlText, &root)) {
+    *problem = diagnostics.empty() ? Diagnostic() : diagnostics.front();
+    return false;
+  }
+  std::ostringstream out;
+  out << toml::json_formatter(root, toml::json_formatter::default_flags & ~toml::format_flags::indentation);
+  *json = out.str();
+  return true;
+}
+
 bool CompileQuizSource(const std::string& path, const std::string& source, CompiledQuiz* quiz,
                        std::vector<Diagnostic>* diagnostics) {
   *quiz = CompiledQuiz();
@@ -564,57 +642,9 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
   check.folder = std::filesystem::u8path(path).parent_path();
   check.diagnostics = diagnostics;
 
-  const char* const otherFormat = OtherFormat(source);
-  if (otherFormat != nullptr) {
-    check.Error(1, otherFormat);
-    return false;
-  }
-  // Some editors start UTF-8 with a byte order mark; TOML has no use for it.
-  const bool bom = source.compare(0, 3, "\xEF\xBB\xBF") == 0;
-  const std::string tomlText = bom ? source.substr(3) : source;
-
-  // TOML allows no control character but tab and line ends, and only
-  // UTF-8; refusing both here keeps such bytes away from the parser.
-  int line = 1;
-  for (size_t i = 0; i < tomlText.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(tomlText[i]);
-    if (c == '\n') {
-      ++line;
-    } else if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F) {
-      check.Error(line, "the file holds the control character " + DescribeCodePoint(c) +
-                            ", which TOML does not allow");
-      return false;
-    }
-  }
-  line = 1;
-  for (size_t pos = 0; pos < tomlText.size();) {
-    uint32_t codePoint = 0;
-    if (!NextUtf8CodePoint(tomlText, &pos, &codePoint)) {
-      check.Error(line, "the file is not valid UTF-8 (save it as UTF-8)");
-      return false;
-    }
-    line += codePoint == '\n' ? 1 : 0;
-  }
-  std::string asciiText;
-  const int outside = MakeAsciiToml(tomlText, &asciiText);
-  if (outside > 0) {
-    check.Error(outside,
-                "a character beyond ASCII stands outside quotes and comments; TOML allows it only in texts");
-    return false;
-  }
-
-  const int deep = DeepestNestingLine(asciiText);
-  if (deep > 0) {
-    check.Error(deep, "keys and tables nest more than " + std::to_string(kMaxTomlDepth) +
-                          " levels deep here; a quiz source needs two ([[question]] and its keys)");
-    return false;
-  }
-
+  std::string tomlText;
   toml::table root;
-  try {
-    root = toml::parse(asciiText, path);
-  } catch (const toml::parse_error& error) {
-    check.Error(std::max(1, static_cast<int>(error.source().begin.line)), std::string(error.description()));
+  if (!ParseSource(check, source, &tomlText, &root)) {
     return false;
   }
 
@@ -625,7 +655,7 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
   }
 
   std::string text;
-  line = 1;
+  int line = 1;
   // Header texts.
   struct HeaderField {
     const char* key;
@@ -755,7 +785,7 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
       }
       if (check.GetString(table, "answer", tableLine, &text, &line)) {
         question.answer1 = check.Text(text, label + " answer", line, kMaxTextLength, true);
-        check.Answer(question.answer1, label + " answer", line);
+        check.Answer(text, question.answer1, label + " answer", line);
       } else if (!table.get("answer")) {
         check.Error(tableLine, label + ": 'answer' is missing");
       }
@@ -763,7 +793,7 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
       if (answers == 2) {
         if (hasAnswer2) {
           question.answer2 = check.Text(text, label + " answer2", line, kMaxTextLength, true);
-          check.Answer(question.answer2, label + " answer2", line);
+          check.Answer(text, question.answer2, label + " answer2", line);
         } else if (!table.get("answer2")) {
           check.Error(tableLine, label + ": 'answer2' is missing (the quiz has two answers per question)");
         }

@@ -47,6 +47,13 @@ constexpr uint8_t kQuizLeadByte = 1;
 bool CompileQuizSource(const std::string& path, const std::string& tomlText, CompiledQuiz* quiz,
                        std::vector<Diagnostic>* diagnostics);
 
+// The source's TOML document as JSON (tables keep their keys in
+// alphabetical order), read with the same checks as CompileQuizSource: byte
+// order mark, UTF-16, control characters, nesting. False with the first
+// problem (its line and message) when it is not such a TOML document; the
+// quiz's own keys and values are not checked.
+bool QuizSourceToJson(const std::string& source, std::string* json, Diagnostic* problem);
+
 // Encodes plain bytes with the block coder; false when the coder fails.
 bool EncodeText(const std::string& plain, std::vector<uint8_t>* coded);
 // Decodes a coded block; false when the decoder reports a failure.

@@ -146,6 +146,18 @@ TEST_F(QuizSourceTest, ReportsEveryErrorWithItsLine) {
   }
 }
 
+// A refused answer gets the one error that says why, not a second one
+// calling it empty.
+TEST_F(QuizSourceTest, ARefusedAnswerIsNotAlsoCalledEmpty) {
+  for (const char* answer : {"Pomme \xF0\x9F\x98\x80", "a|b", "a\\u0007"}) {
+    EXPECT_FALSE(Compile(std::string(kHeader) + "[[question]]\nanswer = \"" + answer +
+                         "\"\n[[question]]\nanswer = \"Seine\"\n"));
+    ASSERT_EQ(diagnostics_.size(), 1u) << All();
+    EXPECT_EQ(diagnostics_[0].line, 5);
+    EXPECT_EQ(Find(true, "is empty"), nullptr) << All();
+  }
+}
+
 TEST_F(QuizSourceTest, ChecksMediaFiles) {
   const std::string picture =
       "title = \"Q\"\nkind = \"picture\"\n[[question]]\nanswer = \"Paris\"\n";  // q on line 3
@@ -393,6 +405,41 @@ TEST_F(QuizSourceTest, ReadsAccentsInEveryKindOfTomlText) {
   const Diagnostic* outside = Find(true, "outside quotes");
   ASSERT_NE(outside, nullptr) << All();
   EXPECT_EQ(outside->line, 2);
+}
+
+TEST(QuizSourceToJson, GivesTheDocumentAsTheCheckReadsIt) {
+  // Accents in literal and basic texts, a byte order mark, arrays of tables.
+  std::string json;
+  Diagnostic problem;
+  ASSERT_TRUE(
+      QuizSourceToJson("\xEF\xBB\xBFtitle = 'L\xC3\xA9o \\ \"'\nanswers_per_question = 2\n"
+                       "[[question]]\ntext = \"\\u20AC\\tx\"\n[[question]]\n",
+                       &json, &problem));
+  // Line breaks and spaces around colons are the formatter's; strings hold neither here.
+  std::string compact;
+  for (size_t i = 0; i < json.size(); ++i) {
+    const bool besideColon =
+        json[i] == ' ' && ((i + 1 < json.size() && json[i + 1] == ':') || (i > 0 && json[i - 1] == ':'));
+    if (json[i] != '\n' && !besideColon) {
+      compact += json[i];
+    }
+  }
+  EXPECT_EQ(compact,
+            "{\"answers_per_question\":2,\"question\":[{\"text\":\"\xE2\x82\xAC\\tx\"},{}],"
+            "\"title\":\"L\xC3\xA9o \\\\ \\\"\"}");
+
+  // The refusals are the check's, with their lines.
+  EXPECT_FALSE(QuizSourceToJson("title = \"T\"\n\nkind = \n", &json, &problem));
+  EXPECT_EQ(problem.line, 3);
+  EXPECT_FALSE(QuizSourceToJson(std::string("\xFF\xFEt\0", 4), &json, &problem));
+  EXPECT_NE(problem.message.find("UTF-16"), std::string::npos) << problem.message;
+  std::string deep = "a = 1\n";
+  for (int i = 0; i < 40; ++i) {
+    deep += "x.";
+  }
+  EXPECT_FALSE(QuizSourceToJson(deep + "y = 1\n", &json, &problem));
+  EXPECT_NE(problem.message.find("nest"), std::string::npos) << problem.message;
+  EXPECT_EQ(problem.line, 2);
 }
 
 TEST(Text1252, RoundTripsEveryByte) {

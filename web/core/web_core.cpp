@@ -23,6 +23,7 @@
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
 #include "tool/text_1252.h"
+#include "web/core/web_result.h"
 
 namespace {
 
@@ -39,47 +40,12 @@ struct Session {
 };
 
 Session session;
-std::string result;
 
-// --- JSON -----------------------------------------------------------------
-
-void Quote(std::string& out, const std::string& utf8) {
-  out += '"';
-  for (unsigned char c : utf8) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  out += '"';
-}
+// --- JSON ---------------------------------------------------------------
 
 // A Windows-1252 text of the player as a JSON string.
 std::string Text(const char* cp1252) {
-  std::string out;
-  Quote(out, Cp1252ToUtf8(cp1252 != nullptr ? cp1252 : ""));
-  return out;
+  return JsonString(Cp1252ToUtf8(cp1252 != nullptr ? cp1252 : ""));
 }
 
 std::string Text(const std::string& cp1252) {
@@ -87,18 +53,15 @@ std::string Text(const std::string& cp1252) {
 }
 
 std::string Utf8(const std::string& utf8) {
-  std::string out;
-  Quote(out, utf8);
-  return out;
+  return JsonString(utf8);
 }
 
 std::string Bool(bool value) {
-  return value ? "true" : "false";
+  return JsonBool(value);
 }
 
 int Finish(std::string text, int code) {
-  result = std::move(text);
-  return code;
+  return FinishCall(std::move(text), code);
 }
 
 // --- the quiz -------------------------------------------------------------
@@ -274,11 +237,11 @@ void WebFree(uint8_t* bytes) {
 }
 
 const uint8_t* WebResultData() {
-  return reinterpret_cast<const uint8_t*>(result.data());
+  return reinterpret_cast<const uint8_t*>(ResultBuffer().data());
 }
 
 size_t WebResultSize() {
-  return result.size();
+  return ResultBuffer().size();
 }
 
 int WebOpenQuiz(const uint8_t* bytes, size_t size) {
@@ -294,6 +257,7 @@ int WebOpenQuiz(const uint8_t* bytes, size_t size) {
 }
 
 const char* WebMedia(int q, int answer) {
+  std::string& result = ResultBuffer();
   result.clear();
   if (!Open() || q < 1 || q > kMaxQuestions) {
     return nullptr;

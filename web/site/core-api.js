@@ -1,6 +1,19 @@
-// The WebAssembly core behind a small JavaScript face, for the page and for
+// The WebAssembly core behind a small JavaScript face, for the pages and for
 // the node tests. `factory` is the TrivoCore function of core/trivo-core.js.
 const decoder = new TextDecoder();
+const encoder = new TextEncoder();
+
+// A failed build or unpack: `detail` is the core's JSON ({diagnostics} or
+// {error}), `diagnostics` its errors and warnings when the source has errors.
+export class CoreError extends Error {
+  constructor(detail) {
+    const errors = (detail.diagnostics || []).filter((d) => d.error);
+    super(detail.error || errors.map((d) => (d.line > 0 ? `line ${d.line}: ` : '') + d.message).join('\n'));
+    this.name = 'CoreError';
+    this.detail = detail;
+    this.diagnostics = detail.diagnostics || [];
+  }
+}
 
 export async function loadCore(factory, options = {}) {
   const module = await factory(options);
@@ -122,5 +135,102 @@ export class Core {
   unpack(bytes) {
     this.withBytes(bytes, (p, n) => this.m._WebUnpack(p, n));
     return this.resultJson();
+  }
+
+  // --- authoring -------------------------------------------------------
+  // A draft lives in the module's in-memory file system: its source (e.g.
+  // /draft/quiz.toml) with its media beside it, named as the source names them.
+
+  // Writes bytes or a text (as UTF-8), creating the folders on the way.
+  writeFile(path, data) {
+    const folder = path.slice(0, path.lastIndexOf('/'));
+    if (folder) this.m.FS.mkdirTree(folder);
+    this.m.FS.writeFile(path, typeof data === 'string' ? encoder.encode(data) : data);
+  }
+
+  // The file's bytes, or null when there is none.
+  readFile(path) {
+    try {
+      return this.m.FS.readFile(path);
+    } catch {
+      return null;
+    }
+  }
+
+  // The names in a folder (not . and ..), or [] when there is no such folder.
+  listFolder(folder) {
+    try {
+      return this.m.FS.readdir(folder).filter((name) => name !== '.' && name !== '..');
+    } catch {
+      return [];
+    }
+  }
+
+  // Removes a folder and everything in it; nothing when it is missing.
+  removeFolder(folder) {
+    for (const name of this.listFolder(folder)) {
+      const path = `${folder}/${name}`;
+      if (this.m.FS.isDir(this.m.FS.stat(path).mode)) this.removeFolder(path);
+      else this.m.FS.unlink(path);
+    }
+    try {
+      this.m.FS.rmdir(folder);
+    } catch {
+      // already gone
+    }
+  }
+
+  // {ok, questions, media, diagnostics: [{line, error, message}]}, as `trivo check`.
+  checkSource(path) {
+    this.withStrings([path], (p) => this.m._WebCheckSource(p));
+    return this.resultJson();
+  }
+
+  // The quiz executable `trivo build` makes of the source, as a Uint8Array;
+  // throws a CoreError when the source has errors or no player is built in.
+  buildSource(path) {
+    if (this.withStrings([path], (p) => this.m._WebBuildSource(p)) === 1) return this.resultBytes();
+    throw new CoreError(this.resultJson());
+  }
+
+  // {ok: true, value} with the TOML document as JSON, or {ok: false, line, message}.
+  tomlToJson(source) {
+    const bytes = typeof source === 'string' ? encoder.encode(source) : source;
+    this.withBytes(bytes, (p, n) => this.m._WebTomlToJson(p, n));
+    return this.resultJson();
+  }
+
+  // Writes the quiz's source and media into the folder, as `trivo unpack`;
+  // returns their names (quiz.toml first) or throws a CoreError.
+  unpackToFolder(bytes, folder) {
+    const ok = this.withBytes(bytes, (p, n) => this.withStrings([folder], (f) => this.m._WebUnpackToFolder(p, n, f)));
+    const result = this.resultJson();
+    if (ok !== 1) throw new CoreError(result);
+    return result.files;
+  }
+
+  // {format, width, height, fittedWidth, fittedHeight, playerTakes, transparent, error?}.
+  pictureInfo(bytes) {
+    this.withBytes(bytes, (p, n) => this.m._WebPictureInfo(p, n));
+    return this.resultJson();
+  }
+
+  // {ok, verdict, kind, colour}: the word and colour the player shows, or {ok: false, error}.
+  verdict(expected, typed) {
+    this.withStrings([expected, typed], (e, t) => this.m._WebVerdict(e, t));
+    return this.resultJson();
+  }
+
+  // A text written as the tool writes it in a quiz source: a TOML string.
+  tomlQuote(text) {
+    this.withStrings([text], (t) => this.m._WebTomlQuote(t));
+    return this.resultText();
+  }
+
+  // The player's label colour ("#000000" or "#FFFFFF") on a background "#RRGGBB".
+  labelColour(background) {
+    const value = parseInt(background.slice(1), 16);
+    this.m._WebLabelColour((value >> 16) & 255, (value >> 8) & 255, value & 255);
+    return this.resultText();
   }
 }

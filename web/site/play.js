@@ -90,12 +90,15 @@ function loadAnswers(bytes) {
 }
 
 async function openFromAddress() {
-  const address = new URLSearchParams(location.search).get('quiz');
+  const params = new URLSearchParams(location.search);
+  const address = params.get('quiz');
   if (!address) return;
   try {
     const response = await fetch(address);
     if (!response.ok) throw new Error(String(response.status));
-    const name = decodeURIComponent(new URL(address, location.href).pathname.split('/').pop() || 'quiz.exe');
+    // A blob: address (the authoring page's "Play here") has no file name of its own.
+    const name = params.get('name') ||
+      decodeURIComponent(new URL(address, location.href).pathname.split('/').pop() || 'quiz.exe');
     await openQuiz(new Uint8Array(await response.arrayBuffer()), name);
   } catch (error) {
     showProblem(`Le quiz ${address} n'a pas pu être chargé (${error.message}).`);

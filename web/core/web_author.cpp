@@ -1,0 +1,310 @@
+// The authoring page's calls over the tool's own paths: CompileQuizSource for
+// check, BuildQuizExecutable with the player template carried inside the
+// module for build, UnpackQuizExecutable for unpack.
+#include "web/core/web_author.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "play/verdict_rules.h"
+#include "tool/file_io.h"
+#include "tool/judge_text.h"
+#include "tool/picture_check.h"
+#include "tool/player_preview.h"
+#include "tool/quiz_build.h"
+#include "tool/quiz_source.h"
+#include "tool/text_1252.h"
+#include "web/core/web_result.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The template is built into the module as a file of its file system
+// (emscripten's --embed-file); TRIVO_WEB_PLAYER_TEMPLATE names it.
+bool ReadPlayerTemplate(std::vector<uint8_t>* player, std::string* error) {
+#ifdef TRIVO_WEB_PLAYER_TEMPLATE
+  std::string reason;
+  if (ReadInputFile(fs::u8path(TRIVO_WEB_PLAYER_TEMPLATE), player, &reason)) {
+    return true;
+  }
+  *error = "the built-in player cannot be read: " + reason;
+#else
+  player->clear();
+  *error =
+      "this core was built without a player template; configure the web tree with "
+      "-DTRIVO_PLAYER_TEMPLATE (the Windows tree's trivo-player.exe)";
+#endif
+  return false;
+}
+
+std::string DiagnosticsJson(const std::vector<Diagnostic>& diagnostics) {
+  std::string out = "[";
+  for (size_t i = 0; i < diagnostics.size(); ++i) {
+    const Diagnostic& d = diagnostics[i];
+    out += (i > 0 ? "," : "");
+    out += "{\"line\":" + std::to_string(d.line) + ",\"error\":" + JsonBool(d.isError) +
+           ",\"message\":" + JsonString(d.message) + "}";
+  }
+  return out + "]";
+}
+
+// The working folder set to the source's own for the time of a call, so the
+// source is read by its file name and its media by the names it gives them,
+// as `trivo check quiz.toml` run beside it reads them.
+class SourceFolder {
+ public:
+  explicit SourceFolder(const fs::path& source) {
+    std::error_code error;
+    saved_ = fs::current_path(error);
+    if (!error && source.has_parent_path()) {
+      fs::current_path(source.parent_path(), error);
+      entered_ = !error;
+    }
+  }
+  ~SourceFolder() {
+    std::error_code error;
+    if (entered_) {
+      fs::current_path(saved_, error);
+    }
+  }
+  SourceFolder(const SourceFolder&) = delete;
+  SourceFolder& operator=(const SourceFolder&) = delete;
+
+ private:
+  fs::path saved_;
+  bool entered_ = false;
+};
+
+// The source compiled as the tool compiles it; a file that cannot be read
+// is a diagnostic without a line.
+bool CompileDraft(const char* path, CompiledQuiz* quiz, std::vector<Diagnostic>* diagnostics) {
+  const fs::path source = fs::u8path(path != nullptr ? path : "");
+  SourceFolder folder(source);
+  const std::string name = PathText(source.filename());
+  std::vector<uint8_t> bytes;
+  std::string reason;
+  if (!ReadInputFile(source.filename(), &bytes, &reason)) {
+    diagnostics->push_back({name, 0, true, "cannot read the file: " + reason});
+    return false;
+  }
+  return CompileQuizSource(name, std::string(bytes.begin(), bytes.end()), quiz, diagnostics);
+}
+
+std::vector<uint8_t> Bytes(const uint8_t* bytes, size_t size) {
+  return bytes != nullptr ? std::vector<uint8_t>(bytes, bytes + size) : std::vector<uint8_t>();
+}
+
+std::string Error(const std::string& message) {
+  return "{\"ok\":false,\"error\":" + JsonString(message) + "}";
+}
+
+std::string Hex(unsigned red, unsigned green, unsigned blue) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", red & 0xFF, green & 0xFF, blue & 0xFF);
+  return text;
+}
+
+// The status field's colours in the player (its brushes, as RGB).
+const char* VerdictKind(const std::string& cp1252) {
+  if (cp1252 == kVerdictRight) {
+    return "right";
+  }
+  if (cp1252 == kVerdictWrong) {
+    return "wrong";
+  }
+  if (cp1252 == kVerdictAnagram) {
+    return "anagram";
+  }
+  return cp1252 == kVerdictEmpty ? "empty" : "hint";
+}
+
+std::string VerdictColour(const std::string& kind) {
+  if (kind == "right") {
+    return JsonString(Hex(0, 255, 0));
+  }
+  if (kind == "wrong") {
+    return JsonString(Hex(255, 0, 0));
+  }
+  if (kind == "anagram") {
+    return JsonString(Hex(255, 100, 0));
+  }
+  return kind == "hint" ? JsonString(Hex(255, 203, 38)) : "null";
+}
+
+bool WriteDraftFile(const fs::path& path, const std::vector<uint8_t>& bytes, std::string* error) {
+  std::string reason;
+  if (!WriteOutputFile(path, bytes.data(), bytes.size(), &reason)) {
+    *error = PathText(path) + ": cannot write the file: " + reason;
+    return false;
+  }
+  return true;
+}
+
+// Runs one call; whatever goes wrong inside (memory, the file system) comes
+// back to the page as {"ok": false, "error"}, never as a trap.
+template <typename Call>
+int Guarded(Call call) {
+  try {
+    return call();
+  } catch (const std::bad_alloc&) {
+    return FinishCall(Error("out of memory"), 0);
+  } catch (const std::exception& error) {
+    return FinishCall(Error(error.what()), 0);
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+int WebCheckSource(const char* path) {
+  return Guarded([&]() {
+    CompiledQuiz quiz;
+    std::vector<Diagnostic> diagnostics;
+    const bool ok = CompileDraft(path, &quiz, &diagnostics);
+    return FinishCall("{\"ok\":" + JsonBool(ok) +
+                          ",\"questions\":" + std::to_string(quiz.quiz.questions.size()) +
+                          ",\"media\":" + std::to_string(quiz.media.size()) +
+                          ",\"diagnostics\":" + DiagnosticsJson(diagnostics) + "}",
+                      ok ? 1 : 0);
+  });
+}
+
+int WebBuildSource(const char* path) {
+  return Guarded([&]() {
+    CompiledQuiz quiz;
+    std::vector<Diagnostic> diagnostics;
+    if (!CompileDraft(path, &quiz, &diagnostics)) {
+      return FinishCall("{\"ok\":false,\"diagnostics\":" + DiagnosticsJson(diagnostics) + "}", 0);
+    }
+    std::vector<uint8_t> player;
+    std::string error;
+    if (!ReadPlayerTemplate(&player, &error)) {
+      return FinishCall(Error(error), 0);
+    }
+    std::vector<uint8_t> executable;
+    std::string message;
+    if (!BuildQuizExecutable(player, quiz, &executable, &message)) {
+      return FinishCall(Error("the built-in player: " + message), 0);
+    }
+    return FinishCall(std::string(executable.begin(), executable.end()), 1);
+  });
+}
+
+int WebTomlToJson(const uint8_t* bytes, size_t size) {
+  return Guarded([&]() {
+    const std::vector<uint8_t> source = Bytes(bytes, size);
+    std::string json;
+    Diagnostic problem;
+    if (!QuizSourceToJson(std::string(source.begin(), source.end()), &json, &problem)) {
+      return FinishCall("{\"ok\":false,\"line\":" + std::to_string(problem.line) +
+                            ",\"message\":" + JsonString(problem.message) + "}",
+                        0);
+    }
+    return FinishCall("{\"ok\":true,\"value\":" + json + "}", 1);
+  });
+}
+
+int WebUnpackToFolder(const uint8_t* bytes, size_t size, const char* folder) {
+  return Guarded([&]() {
+    UnpackedQuiz unpacked;
+    std::string message;
+    if (!UnpackQuizExecutable(Bytes(bytes, size), &unpacked, &message)) {
+      return FinishCall(Error(message), 0);
+    }
+    const fs::path target = fs::u8path(folder != nullptr ? folder : "");
+    std::error_code failure;
+    fs::create_directories(target, failure);
+    if (failure || !fs::is_directory(target)) {
+      return FinishCall(Error(PathText(target) + ": cannot create the folder: " +
+                              (failure ? failure.message() : std::string("a file has that name"))),
+                        0);
+    }
+    std::string files = "[\"quiz.toml\"";
+    std::string error;
+    for (const UnpackedMedia& media : unpacked.media) {
+      const std::string name = MediaFileName(media);
+      if (!WriteDraftFile(target / name, media.bytes, &error)) {
+        return FinishCall(Error(error), 0);
+      }
+      files += "," + JsonString(name);
+    }
+    const std::string toml = FormatQuizSource(unpacked);
+    if (!WriteDraftFile(target / "quiz.toml", std::vector<uint8_t>(toml.begin(), toml.end()), &error)) {
+      return FinishCall(Error(error), 0);
+    }
+    return FinishCall("{\"ok\":true,\"files\":" + files + "]}", 1);
+  });
+}
+
+int WebPictureInfo(const uint8_t* bytes, size_t size) {
+  return Guarded([&]() {
+    const std::vector<uint8_t> picture = Bytes(bytes, size);
+    const PictureFormat format = DetectPictureFormat(picture);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool transparent = false;
+    std::string error;
+    if (format == PictureFormat::Unknown) {
+      error = "not a JPEG, GIF, BMP or PNG picture";
+    } else if (format == PictureFormat::Png) {
+      const PngCheck check = CheckPng(picture);
+      width = check.width;
+      height = check.height;
+      transparent = check.hasTransparency;
+      if (!check.ok) {
+        char text[64];
+        std::snprintf(text, sizeof text, "a PNG the player cannot decode (error 0x%x)",
+                      static_cast<unsigned>(check.errorCode));
+        error = text;
+      }
+    } else if (!ReadPictureSize(picture, &width, &height)) {
+      error = "a broken picture: its size cannot be read";
+    }
+    unsigned fittedWidth = 0;
+    unsigned fittedHeight = 0;
+    if (error.empty()) {
+      FittedPictureSize(width, height, format == PictureFormat::Png, &fittedWidth, &fittedHeight);
+    }
+    std::string out =
+        "{\"format\":" + JsonString(format == PictureFormat::Unknown ? "unknown" : PictureExtension(format)) +
+        ",\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
+        ",\"fittedWidth\":" + std::to_string(fittedWidth) +
+        ",\"fittedHeight\":" + std::to_string(fittedHeight) + ",\"playerTakes\":" + JsonBool(error.empty()) +
+        ",\"transparent\":" + JsonBool(transparent);
+    if (!error.empty()) {
+      out += ",\"error\":" + JsonString(error);
+    }
+    return FinishCall(out + "}", error.empty() ? 1 : 0);
+  });
+}
+
+int WebVerdict(const char* expectedUtf8, const char* typedUtf8) {
+  std::string verdict;
+  std::string error;
+  if (!JudgeUtf8(expectedUtf8 != nullptr ? expectedUtf8 : "", typedUtf8 != nullptr ? typedUtf8 : "", &verdict,
+                 &error)) {
+    return FinishCall(Error(error), 0);
+  }
+  const std::string kind = VerdictKind(Utf8To1252(verdict).bytes);
+  return FinishCall("{\"ok\":true,\"verdict\":" + JsonString(verdict) + ",\"kind\":" + JsonString(kind) +
+                        ",\"colour\":" + VerdictColour(kind) + "}",
+                    1);
+}
+
+int WebTomlQuote(const char* utf8) {
+  return FinishCall(TomlQuote(utf8 != nullptr ? utf8 : ""), 1);
+}
+
+int WebLabelColour(int red, int green, int blue) {
+  static_cast<void>(blue);  // the player looks at red and green only
+  const bool black = red > 69 || green > 69;
+  return FinishCall(black ? "#000000" : "#FFFFFF", 1);
+}
+}
