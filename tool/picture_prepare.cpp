@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr unsigned kMaxThreads = 8;
-
 uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
   return static_cast<uint32_t>(b[at]) << 24 | static_cast<uint32_t>(b[at + 1]) << 16 |
          static_cast<uint32_t>(b[at + 2]) << 8 | b[at + 3];
@@ -56,9 +54,10 @@ unsigned ThreadCount(const PictureWork& work, size_t items) {
 #ifdef __EMSCRIPTEN__
   (void)work;
   (void)items;
-  return 1;
+  return 1;  // the web build has no threads
 #else
-  unsigned threads =
+  constexpr unsigned kMaxThreads = 8;
+  const unsigned threads =
       work.threads != 0 ? work.threads : std::min(std::thread::hardware_concurrency(), kMaxThreads);
   return static_cast<unsigned>(std::max<size_t>(1, std::min<size_t>(threads, items)));
 #endif
