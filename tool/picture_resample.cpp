@@ -151,7 +151,7 @@ std::vector<uint8_t> MakeRootTable() {
 // One row across: light levels in, filtered light levels out (alpha, the
 // fourth of four channels, stays 0..255).
 template <uint32_t kChannels, typename Sum>
-void FilterRow(const int32_t* in, const Taps& taps, uint32_t width, int32_t* out) {
+void FilterRow(const int32_t* in, const Taps& taps, uint32_t width, uint16_t* out) {
   for (uint32_t x = 0; x < width; ++x) {
     const int32_t* at = in + static_cast<size_t>(taps.first[x]) * kChannels;
     const int32_t* weight = taps.weights.data() + taps.offset[x];
@@ -173,21 +173,21 @@ void FilterRow(const int32_t* in, const Taps& taps, uint32_t width, int32_t* out
         sum3 += w * pixel[3];
       }
     }
-    int32_t* pixel = out + static_cast<size_t>(x) * kChannels;
-    pixel[0] = Clamp(sum0, kMaxLight);
+    uint16_t* pixel = out + static_cast<size_t>(x) * kChannels;
+    pixel[0] = static_cast<uint16_t>(Clamp(sum0, kMaxLight));
     if constexpr (kChannels >= 3) {
-      pixel[1] = Clamp(sum1, kMaxLight);
-      pixel[2] = Clamp(sum2, kMaxLight);
+      pixel[1] = static_cast<uint16_t>(Clamp(sum1, kMaxLight));
+      pixel[2] = static_cast<uint16_t>(Clamp(sum2, kMaxLight));
     }
     if constexpr (kChannels == 4) {
-      pixel[3] = Clamp(sum3, 255);
+      pixel[3] = static_cast<uint16_t>(Clamp(sum3, 255));
     }
   }
 }
 
 // One output row down from the rows across.
 template <uint32_t kChannels, typename Sum>
-void FilterColumn(const int32_t* middle, size_t rowSize, const Taps& taps, uint32_t y, Sum* sums,
+void FilterColumn(const uint16_t* middle, size_t rowSize, const Taps& taps, uint32_t y, Sum* sums,
                   uint8_t* out) {
   static const std::vector<uint8_t> root = MakeRootTable();
   std::fill(sums, sums + rowSize, 0);
@@ -196,8 +196,8 @@ void FilterColumn(const int32_t* middle, size_t rowSize, const Taps& taps, uint3
   const uint32_t count = taps.count[y];
   uint32_t k = 0;
   for (; k + 1 < count; k += 2) {
-    const int32_t* in = middle + (taps.first[y] + k) * rowSize;
-    const int32_t* next = in + rowSize;
+    const uint16_t* in = middle + (taps.first[y] + k) * rowSize;
+    const uint16_t* next = in + rowSize;
     const Sum w = weight[k];
     const Sum v = weight[k + 1];
     for (size_t i = 0; i < rowSize; ++i) {
@@ -205,7 +205,7 @@ void FilterColumn(const int32_t* middle, size_t rowSize, const Taps& taps, uint3
     }
   }
   if (k < count) {
-    const int32_t* in = middle + (taps.first[y] + k) * rowSize;
+    const uint16_t* in = middle + (taps.first[y] + k) * rowSize;
     const Sum w = weight[k];
     for (size_t i = 0; i < rowSize; ++i) {
       sums[i] += w * in[i];
@@ -228,7 +228,8 @@ Picture Scale(const Picture& source, const Taps& across, const Taps& down, uint3
   const size_t sourceRow = static_cast<size_t>(source.width) * kChannels;
   const size_t middleRow = static_cast<size_t>(width) * kChannels;
   std::vector<int32_t> light(sourceRow);
-  std::vector<int32_t> middle(middleRow * source.height);
+  // Clamped light levels and alpha all fit in 16 bits.
+  std::vector<uint16_t> middle(middleRow * source.height);
   for (uint32_t y = 0; y < source.height; ++y) {
     const uint8_t* in = source.pixels.data() + y * sourceRow;
     for (size_t i = 0; i < sourceRow; ++i) {

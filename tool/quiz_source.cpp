@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -75,6 +76,8 @@ struct Checker {
   std::vector<Diagnostic>* diagnostics;
   bool failed = false;
   std::vector<ReadPicture> pictures;
+  const std::vector<MediaResource>* readMedia = nullptr;  // the quiz's media
+  std::map<std::string, size_t> mediaOfPath;              // pictures read, by path
 
   void Error(int line, const std::string& message) {
     diagnostics->push_back({path, line, true, message});
@@ -152,6 +155,12 @@ struct Checker {
     }
     file.make_preferred();
     media->path = PathText(file);
+    // A file named by several questions is read once.
+    const auto earlier = mediaOfPath.find(media->path);
+    if (earlier != mediaOfPath.end()) {
+      media->bytes = (*readMedia)[earlier->second].bytes;
+      return true;
+    }
     std::error_code error;
     if (!std::filesystem::exists(file, error)) {
       Error(line, what + " file not found: " + media->path);
@@ -193,6 +202,7 @@ struct Checker {
       }
     }
     pictures.push_back({quiz->media.size(), format == PictureFormat::Png, line, what, diagnostics->size()});
+    mediaOfPath.emplace(media.path, quiz->media.size());
     quiz->media.push_back(std::move(media));
   }
 
@@ -614,6 +624,7 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
   check.path = path;
   check.folder = std::filesystem::u8path(path).parent_path();
   check.diagnostics = diagnostics;
+  check.readMedia = &quiz->media;
 
   const char* const otherFormat = OtherFormat(source);
   if (otherFormat != nullptr) {
