@@ -56,7 +56,7 @@ unsigned ThreadCount(const PictureWork& work, size_t items) {
   (void)items;
   return 1;  // the web build has no threads
 #else
-  constexpr unsigned kMaxThreads = 8;
+  constexpr unsigned kMaxThreads = 4;  // each may hold a large picture decoded
   const unsigned threads =
       work.threads != 0 ? work.threads : std::min(std::thread::hardware_concurrency(), kMaxThreads);
   return static_cast<unsigned>(std::max<size_t>(1, std::min<size_t>(threads, items)));

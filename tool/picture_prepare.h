@@ -22,7 +22,7 @@ struct PictureWork {
   uint8_t red = 0;   // the quiz's background, under transparent areas
   uint8_t green = 0;
   uint8_t blue = 0;
-  unsigned threads = 0;  // 0: as many as the machine has cores (at most 8)
+  unsigned threads = 0;  // 0: as many as the machine has cores (at most 4)
 };
 
 struct PreparedPictures {
