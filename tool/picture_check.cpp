@@ -201,7 +201,7 @@ PngCheck CheckPng(const std::vector<uint8_t>& bytes) {
   check.ok = true;
   check.width = png.image.width;
   check.height = png.image.height;
-  if (png.image.colourType == 4 || HasTrnsChunk(bytes)) {
+  if (png.image.colourType == 4 || HasTrnsChunk(bytes)) {  // as PngDeclaresTransparency
     check.hasTransparency = true;
   } else if (png.image.colourType == 6 && png.info.header.biBitCount == 32) {
     for (uint32_t y = 0; y < png.image.height && !check.hasTransparency; ++y) {
@@ -215,6 +215,10 @@ PngCheck CheckPng(const std::vector<uint8_t>& bytes) {
     }
   }
   return check;
+}
+
+bool PngDeclaresTransparency(const std::vector<uint8_t>& bytes) {
+  return (bytes.size() > 25 && bytes[25] == 4) || HasTrnsChunk(bytes);
 }
 
 bool DecodePngToBmp(const std::vector<uint8_t>& pngBytes, std::vector<uint8_t>* bmp, uint32_t* errorCode) {

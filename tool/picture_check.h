@@ -25,6 +25,9 @@ struct PngCheck {
 
 // Runs the player's decoder over the bytes, as the player would.
 PngCheck CheckPng(const std::vector<uint8_t>& bytes);
+// Whether a PNG's header or chunks alone make CheckPng report transparency
+// (grey with alpha, or a tRNS chunk); RGBA pictures depend on their pixels.
+bool PngDeclaresTransparency(const std::vector<uint8_t>& bytes);
 
 // The decoded picture as a plain bottom-up BMP file (alpha dropped, palette
 // and grey images keep their colour table); false with the decoder's error

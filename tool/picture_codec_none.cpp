@@ -6,7 +6,7 @@ bool PictureCodecsAvailable() {
   return false;
 }
 
-bool DecodeJpeg(const std::vector<uint8_t>&, Picture*) {
+bool DecodeJpeg(const std::vector<uint8_t>&, Picture*, uint32_t, uint32_t) {
   return false;
 }
 
@@ -14,7 +14,7 @@ bool EncodeJpeg(const Picture&, std::vector<uint8_t>*) {
   return false;
 }
 
-bool DecodePng(const std::vector<uint8_t>&, Picture*) {
+bool DecodePng(const std::vector<uint8_t>&, Picture*, bool) {
   return false;
 }
 

@@ -8,6 +8,8 @@
 // pictures are stored as given.
 #include "tool/picture_fit.h"
 
+#include <utility>
+
 #include "tool/picture_check.h"
 #include "tool/picture_codec.h"
 #include "tool/picture_resample.h"
@@ -27,42 +29,52 @@ void StoredSize(uint32_t width, uint32_t height, uint32_t* storedWidth, uint32_t
 PictureFitResult FitJpeg(const std::vector<uint8_t>& bytes, std::vector<uint8_t>* stored) {
   uint32_t width = 0;
   uint32_t height = 0;
-  uint32_t storedWidth = 0;
-  uint32_t storedHeight = 0;
-  if (ReadPictureSize(bytes, &width, &height)) {
+  uint32_t storedWidth = UINT32_MAX;  // a full-size decode when the header gives no size
+  uint32_t storedHeight = UINT32_MAX;
+  const bool sized = ReadPictureSize(bytes, &width, &height);
+  if (sized) {
     StoredSize(width, height, &storedWidth, &storedHeight);
     if (storedWidth == width && storedHeight == height) {
       return PictureFitResult::Unchanged;
     }
   }
   Picture picture;
-  if (!DecodeJpeg(bytes, &picture)) {
+  if (!DecodeJpeg(bytes, &picture, storedWidth, storedHeight)) {
     return PictureFitResult::Undecodable;
   }
-  StoredSize(picture.width, picture.height, &storedWidth, &storedHeight);
-  if (storedWidth == picture.width && storedHeight == picture.height) {
-    return PictureFitResult::Unchanged;
+  if (!sized || picture.width < storedWidth || picture.height < storedHeight) {
+    // The decoder found another size than the header: fit what it gives.
+    if (sized && !DecodeJpeg(bytes, &picture)) {
+      return PictureFitResult::Undecodable;
+    }
+    StoredSize(picture.width, picture.height, &storedWidth, &storedHeight);
+    if (storedWidth == picture.width && storedHeight == picture.height) {
+      return PictureFitResult::Unchanged;
+    }
   }
-  return EncodeJpeg(ScaleDown(picture, storedWidth, storedHeight), stored) ? PictureFitResult::Fitted
-                                                                           : PictureFitResult::Undecodable;
+  if (picture.width != storedWidth || picture.height != storedHeight) {
+    picture = ScaleDown(picture, storedWidth, storedHeight);
+  }
+  return EncodeJpeg(picture, stored) ? PictureFitResult::Fitted : PictureFitResult::Undecodable;
 }
 
 PictureFitResult FitPng(const std::vector<uint8_t>& bytes, uint8_t red, uint8_t green, uint8_t blue,
-                        std::vector<uint8_t>* stored) {
+                        std::vector<uint8_t>* stored, bool* transparent) {
   Picture picture;
-  if (!DecodePng(bytes, &picture)) {
+  if (!DecodePng(bytes, &picture, true)) {
     return PictureFitResult::Undecodable;
   }
   uint32_t storedWidth = 0;
   uint32_t storedHeight = 0;
   StoredSize(picture.width, picture.height, &storedWidth, &storedHeight);
   const bool smaller = storedWidth != picture.width || storedHeight != picture.height;
-  if (!smaller && !HasTransparency(picture)) {
+  *transparent = HasTransparency(picture);
+  if (!smaller && !*transparent) {
     return PictureFitResult::Unchanged;
   }
   // Composited first, so no colour from under the transparency is blurred
   // into the picture.
-  Picture opaque = OverBackground(picture, red, green, blue);
+  Picture opaque = picture.channels == 4 ? OverBackground(picture, red, green, blue) : std::move(picture);
   picture = Picture();
   if (smaller) {
     opaque = ScaleDown(opaque, storedWidth, storedHeight);
@@ -73,7 +85,12 @@ PictureFitResult FitPng(const std::vector<uint8_t>& bytes, uint8_t red, uint8_t 
 }  // namespace
 
 PictureFitResult FitPictureForPlayer(const std::vector<uint8_t>& bytes, uint8_t red, uint8_t green,
-                                     uint8_t blue, std::vector<uint8_t>* stored) {
+                                     uint8_t blue, std::vector<uint8_t>* stored, bool* transparent) {
+  bool anyTransparent = false;
+  if (!transparent) {
+    transparent = &anyTransparent;
+  }
+  *transparent = false;
   if (!PictureCodecsAvailable()) {
     return PictureFitResult::Undecodable;
   }
@@ -81,7 +98,7 @@ PictureFitResult FitPictureForPlayer(const std::vector<uint8_t>& bytes, uint8_t 
     case PictureFormat::Jpeg:
       return FitJpeg(bytes, stored);
     case PictureFormat::Png:
-      return FitPng(bytes, red, green, blue, stored);
+      return FitPng(bytes, red, green, blue, stored, transparent);
     case PictureFormat::Gif:
     case PictureFormat::Bmp:
     case PictureFormat::Unknown:

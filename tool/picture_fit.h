@@ -15,5 +15,7 @@ enum class PictureFitResult {
 };
 
 // JPEG comes back as JPEG (grey or RGB), PNG as an 8-bit PNG without alpha.
+// `transparent`, when given, tells whether some pixel of a decoded PNG is
+// not fully opaque.
 PictureFitResult FitPictureForPlayer(const std::vector<uint8_t>& bytes, uint8_t red, uint8_t green,
-                                     uint8_t blue, std::vector<uint8_t>* stored);
+                                     uint8_t blue, std::vector<uint8_t>* stored, bool* transparent = nullptr);

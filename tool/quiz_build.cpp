@@ -152,14 +152,18 @@ bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const Compi
     if (progress) {
       progress(index, quiz.media.size(), media.path);
     }
-    std::vector<uint8_t> bytes = media.bytes;
     const bool picture = media.id > ANSWER_PICTURE_BASE || quiz.quiz.mediaByte == kPictureQuizByte;
     std::vector<uint8_t> fitted;
-    if (picture && !keepPictures &&
-        FitPictureForPlayer(bytes, quiz.quiz.red, quiz.quiz.green, quiz.quiz.blue, &fitted) ==
-            PictureFitResult::Fitted) {
-      bytes = std::move(fitted);
+    const std::vector<uint8_t>* chosen = &media.bytes;
+    if (picture && !keepPictures) {
+      if (media.prepared) {
+        chosen = media.fitted.empty() ? &media.bytes : &media.fitted;
+      } else if (FitPictureForPlayer(media.bytes, quiz.quiz.red, quiz.quiz.green, quiz.quiz.blue, &fitted) ==
+                 PictureFitResult::Fitted) {
+        chosen = &fitted;
+      }
     }
+    std::vector<uint8_t> bytes = chosen == &fitted ? std::move(fitted) : *chosen;
     if (media.swapNibbles) {
       for (uint8_t& byte : bytes) {
         byte = SwapNibbles(byte);

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -33,6 +34,7 @@
 #include "media/clip_format.h"
 #include "tool/file_io.h"
 #include "tool/picture_check.h"
+#include "tool/picture_prepare.h"
 #include "tool/player_preview.h"
 #include "tool/text_1252.h"
 
@@ -58,11 +60,24 @@ const std::set<std::string> kTopKeys = {"title",
 const std::set<std::string> kQuestionKeys = {"text",    "answer", "answer2",       "comment",
                                              "picture", "clip",   "answer_picture"};
 
+// A picture read, with where it was named; PNG pixels are checked once
+// every picture is read, so that each distinct file is decoded once.
+struct ReadPicture {
+  size_t media = 0;  // in CompiledQuiz::media
+  bool png = false;
+  int line = 0;
+  std::string what;
+  size_t diagnosticAt = 0;  // where its findings go among the diagnostics
+};
+
 struct Checker {
   std::string path;
   std::filesystem::path folder;
   std::vector<Diagnostic>* diagnostics;
   bool failed = false;
+  std::vector<ReadPicture> pictures;
+  const std::vector<MediaResource>* readMedia = nullptr;  // the quiz's media
+  std::map<std::string, size_t> mediaOfPath;              // pictures read, by path
 
   void Error(int line, const std::string& message) {
     diagnostics->push_back({path, line, true, message});
@@ -140,6 +155,12 @@ struct Checker {
     }
     file.make_preferred();
     media->path = PathText(file);
+    // A file named by several questions is read once.
+    const auto earlier = mediaOfPath.find(media->path);
+    if (earlier != mediaOfPath.end()) {
+      media->bytes = (*readMedia)[earlier->second].bytes;
+      return true;
+    }
     std::error_code error;
     if (!std::filesystem::exists(file, error)) {
       Error(line, what + " file not found: " + media->path);
@@ -172,22 +193,6 @@ struct Checker {
       return;
     }
     if (format == PictureFormat::Png) {
-      const PngCheck check = CheckPng(media.bytes);
-      if (!check.ok) {
-        std::ostringstream text;
-        text << what << " " << media.path << " is a PNG the player cannot decode (error 0x" << std::hex
-             << check.errorCode << ")";
-        Error(line, text.str());
-        return;
-      }
-      if (check.hasTransparency) {
-        Warn(line,
-             what + " " + media.path +
-                 " has transparent areas: build lays them over the quiz's background colour (with "
-                 "--keep-pictures the player drops transparency and shows the colour stored underneath)");
-      }
-      width = check.width;
-      height = check.height;
       media.rcData = true;
     } else {
       media.swapNibbles = swap;
@@ -196,7 +201,63 @@ struct Checker {
         return;
       }
     }
+    pictures.push_back({quiz->media.size(), format == PictureFormat::Png, line, what, diagnostics->size()});
+    mediaOfPath.emplace(media.path, quiz->media.size());
     quiz->media.push_back(std::move(media));
+  }
+
+  // The findings on a PNG, as the player's decoder sees it.
+  Diagnostic PngFinding(const ReadPicture& picture, const std::string& file, const PngCheck& check) {
+    if (!check.ok) {
+      std::ostringstream text;
+      text << picture.what << " " << file << " is a PNG the player cannot decode (error 0x" << std::hex
+           << check.errorCode << ")";
+      failed = true;
+      return {path, picture.line, true, text.str()};
+    }
+    return {path, picture.line, false,
+            picture.what + " " + file +
+                " has transparent areas: build lays them over the quiz's background colour (with "
+                "--keep-pictures the player drops transparency and shows the colour stored underneath)"};
+  }
+
+  // Checks the PNGs read and, for a build, fits every picture.
+  void PreparePictures(const CompileOptions& options, CompiledQuiz* quiz) {
+    std::vector<const std::vector<uint8_t>*> bytes;
+    std::vector<const ReadPicture*> worked;
+    const bool fit = options.fitPictures && !failed;
+    for (const ReadPicture& picture : pictures) {
+      if (fit || picture.png) {
+        bytes.push_back(&quiz->media[picture.media].bytes);
+        worked.push_back(&picture);
+      }
+    }
+    const PreparedPictures prepared =
+        ::PreparePictures(bytes, {fit, quiz->quiz.red, quiz->quiz.green, quiz->quiz.blue, 0});
+    std::vector<size_t> refused;
+    // Last first, so that the earlier positions still hold.
+    for (size_t i = worked.size(); i-- > 0;) {
+      const ReadPicture& picture = *worked[i];
+      const PreparedPicture& result = prepared.results[prepared.resultOf[i]];
+      MediaResource& media = quiz->media[picture.media];
+      if (fit) {
+        media.prepared = true;
+        if (result.fit == PictureFitResult::Fitted) {
+          media.fitted = result.stored;
+        }
+      }
+      if (picture.png && (!result.check.ok || result.check.hasTransparency)) {
+        diagnostics->insert(diagnostics->begin() + static_cast<std::ptrdiff_t>(picture.diagnosticAt),
+                            PngFinding(picture, media.path, result.check));
+        if (!result.check.ok) {
+          refused.push_back(picture.media);
+        }
+      }
+    }
+    // A refused picture goes no further (`refused` runs from the last).
+    for (size_t index : refused) {
+      quiz->media.erase(quiz->media.begin() + static_cast<std::ptrdiff_t>(index));
+    }
   }
 
   void Clip(const std::string& relative, int line, uint16_t id, CompiledQuiz* quiz) {
@@ -635,12 +696,13 @@ bool QuizSourceToJson(const std::string& source, std::string* json, Diagnostic* 
 }
 
 bool CompileQuizSource(const std::string& path, const std::string& source, CompiledQuiz* quiz,
-                       std::vector<Diagnostic>* diagnostics) {
+                       std::vector<Diagnostic>* diagnostics, const CompileOptions& options) {
   *quiz = CompiledQuiz();
   Checker check;
   check.path = path;
   check.folder = std::filesystem::u8path(path).parent_path();
   check.diagnostics = diagnostics;
+  check.readMedia = &quiz->media;
 
   std::string tomlText;
   toml::table root;
@@ -842,6 +904,7 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
       quiz->quiz.questions.push_back(std::move(question));
     }
   }
+  check.PreparePictures(options, quiz);
   const size_t count = quiz->quiz.questions.size();
 
   if (kind == 0 && answers == 2) {

@@ -24,6 +24,11 @@ struct MediaResource {
   bool swapNibbles = false;
   std::string path;
   std::vector<uint8_t> bytes;  // the file's bytes, as read
+  // Set when compiling for a build already fitted the picture
+  // (CompileOptions::fitPictures): `fitted` holds the file to store, or is
+  // empty when `bytes` are stored as they are.
+  bool prepared = false;
+  std::vector<uint8_t> fitted;
 };
 
 // Everything a player executable needs, already in Windows-1252.
@@ -44,8 +49,14 @@ constexpr uint8_t kQuizLeadByte = 1;
 // media paths are taken relative to the folder of `path` and read from disk.
 // A UTF-8 byte order mark is skipped; UTF-16 and executables are named as such.
 // False when any error was found; warnings never fail.
+struct CompileOptions {
+  // Fit the pictures as a build stores them (FitPictureForPlayer), and run
+  // the player's PNG decoder over the fitted PNGs rather than the files.
+  bool fitPictures = false;
+};
 bool CompileQuizSource(const std::string& path, const std::string& tomlText, CompiledQuiz* quiz,
-                       std::vector<Diagnostic>* diagnostics);
+                       std::vector<Diagnostic>* diagnostics,
+                       const CompileOptions& options = CompileOptions());
 
 // The source's TOML document as JSON (tables keep their keys in
 // alphabetical order), read with the same checks as CompileQuizSource: byte

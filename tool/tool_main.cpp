@@ -158,13 +158,14 @@ void PrintDiagnostics(const std::vector<Diagnostic>& diagnostics) {
   }
 }
 
-bool Compile(const std::string& path, CompiledQuiz* quiz) {
+bool Compile(const std::string& path, CompiledQuiz* quiz, const CompileOptions& options = CompileOptions()) {
   std::vector<uint8_t> bytes;
   if (!ReadCommandLineFile(path, &bytes, "the file")) {
     return false;
   }
   std::vector<Diagnostic> diagnostics;
-  const bool ok = CompileQuizSource(path, std::string(bytes.begin(), bytes.end()), quiz, &diagnostics);
+  const bool ok =
+      CompileQuizSource(path, std::string(bytes.begin(), bytes.end()), quiz, &diagnostics, options);
   PrintDiagnostics(diagnostics);
   return ok;
 }
@@ -172,7 +173,9 @@ bool Compile(const std::string& path, CompiledQuiz* quiz) {
 int RunBuild(const std::string& source, std::string output, const std::string& playerOption,
              bool keepPictures) {
   CompiledQuiz quiz;
-  if (!Compile(source, &quiz)) {
+  CompileOptions options;
+  options.fitPictures = !keepPictures;
+  if (!Compile(source, &quiz, options)) {
     return kExitInvalid;
   }
   const std::string playerPath = PlayerTemplatePath(playerOption);

@@ -105,6 +105,12 @@ TEST(PictureFit, ScalingKeepsFlatColoursAndBrightnessAndTheSameBytesEverywhere) 
   // in the Windows build of the tool.
   EXPECT_EQ(Hash(ScaleDown(Pattern(801, 599, 3), 260, 194).pixels), 3456532189u);
   EXPECT_EQ(Hash(ScaleDown(Pattern(333, 1000, 1), 86, 260).pixels), 1061742216u);
+  // Alpha, the sizes a JPEG decoded at half scale comes in, one row, and
+  // a tiny picture whose taps all meet the edges.
+  EXPECT_EQ(Hash(ScaleDown(Pattern(640, 480, 4), 260, 195).pixels), 2947012733u);
+  EXPECT_EQ(Hash(ScaleDown(Pattern(400, 300, 3), 260, 195).pixels), 2957110416u);
+  EXPECT_EQ(Hash(ScaleDown(Pattern(2600, 7, 1), 260, 1).pixels), 1815625838u);
+  EXPECT_EQ(Hash(ScaleDown(Pattern(5, 3, 4), 3, 2).pixels), 2860835621u);
 }
 
 TEST(PictureFit, TransparencyIsCompositedOverTheBackground) {
@@ -129,6 +135,25 @@ class PictureFitFiles : public ::testing::Test {
     }
   }
 };
+
+TEST_F(PictureFitFiles, AJpegIsDecodedAtTheSmallestScaleStillAtLeastTheSizeAskedFor) {
+  std::vector<uint8_t> jpeg;
+  ASSERT_TRUE(EncodeJpeg(Pattern(800, 600, 3), &jpeg));
+  struct Case {
+    uint32_t atLeastWidth, atLeastHeight, width, height;
+  };
+  for (const Case& c : {Case{260, 195, 400, 300}, Case{101, 75, 200, 150}, Case{100, 1, 100, 75},
+                        Case{401, 1, 800, 600}, Case{1, 301, 800, 600}}) {
+    Picture picture;
+    ASSERT_TRUE(DecodeJpeg(jpeg, &picture, c.atLeastWidth, c.atLeastHeight));
+    EXPECT_EQ(picture.width, c.width) << c.atLeastWidth << " x " << c.atLeastHeight;
+    EXPECT_EQ(picture.height, c.height) << c.atLeastWidth << " x " << c.atLeastHeight;
+    EXPECT_EQ(picture.pixels.size(), static_cast<size_t>(c.width) * c.height * 3);
+  }
+  Picture full;
+  ASSERT_TRUE(DecodeJpeg(jpeg, &full));
+  EXPECT_EQ(full.width, 800u);
+}
 
 TEST_F(PictureFitFiles, LargePicturesComeBackAtTheirFittedSizeInTheirOwnFormat) {
   std::vector<uint8_t> jpeg;

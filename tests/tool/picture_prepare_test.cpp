@@ -1,0 +1,171 @@
+// The picture work shared by check and build: each distinct file worked on
+// once, the same results whatever the number of threads, the player's
+// decoder run over what is stored while the diagnostics still speak of the
+// author's file, and a build from a quiz fitted while compiling identical
+// to one fitted while building.
+#include "tool/picture_prepare.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/tool/tool_test_support.h"
+#include "tool/picture_codec.h"
+#include "tool/quiz_build.h"
+#include "tool/quiz_source.h"
+
+namespace {
+
+Picture Gradient(uint32_t width, uint32_t height, uint32_t channels) {
+  Picture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.channels = channels;
+  picture.pixels.resize(static_cast<size_t>(width) * height * channels);
+  for (size_t i = 0; i < picture.pixels.size(); ++i) {
+    picture.pixels[i] = static_cast<uint8_t>(i * 7 / channels % 251);
+  }
+  return picture;
+}
+
+std::vector<uint8_t> Encoded(const Picture& picture, bool png) {
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(png ? EncodePng(picture, &bytes) : EncodeJpeg(picture, &bytes));
+  return bytes;
+}
+
+class PreparePicturesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!PictureCodecsAvailable()) {
+      GTEST_SKIP() << "this build of the tool stores pictures as given";
+    }
+  }
+};
+
+TEST_F(PreparePicturesTest, SameFilesShareOneResultAndThreadsChangeNothing) {
+  const std::vector<uint8_t> jpeg = Encoded(Gradient(800, 600, 3), false);
+  const std::vector<uint8_t> png = Encoded(Gradient(640, 480, 3), true);
+  const std::vector<uint8_t> otherPng = Encoded(Gradient(640, 480, 1), true);  // same size, other bytes
+  const std::vector<uint8_t> transparent = MakePng(600, 2, true);              // wider than the box
+  const std::vector<uint8_t> small = MakePng(40, 30);
+  const std::vector<uint8_t> copyOfJpeg = jpeg;
+  const std::vector<const std::vector<uint8_t>*> pictures = {&jpeg,        &png,   &otherPng,   &jpeg,
+                                                             &transparent, &small, &copyOfJpeg, &png};
+  const PictureWork one{true, 0x3C, 0x6E, 0x71, 1};
+  const PreparedPictures single = PreparePictures(pictures, one);
+  EXPECT_EQ(single.resultOf, (std::vector<size_t>{0, 1, 2, 0, 3, 4, 0, 1}));
+  ASSERT_EQ(single.results.size(), 5u);
+  for (unsigned threads : {2u, 3u, 8u}) {
+    PictureWork many = one;
+    many.threads = threads;
+    const PreparedPictures parallel = PreparePictures(pictures, many);
+    ASSERT_EQ(parallel.resultOf, single.resultOf);
+    for (size_t i = 0; i < single.results.size(); ++i) {
+      EXPECT_EQ(parallel.results[i].fit, single.results[i].fit) << threads << " threads, picture " << i;
+      EXPECT_EQ(parallel.results[i].stored, single.results[i].stored) << threads << " threads, picture " << i;
+      EXPECT_EQ(parallel.results[i].check.ok, single.results[i].check.ok);
+    }
+  }
+  EXPECT_EQ(single.results[0].fit, PictureFitResult::Fitted);
+  EXPECT_EQ(single.results[4].fit, PictureFitResult::Unchanged);
+  EXPECT_TRUE(single.results[4].check.ok);
+}
+
+TEST_F(PreparePicturesTest, AFittedPngIsCheckedAsStoredButReportedAsGiven) {
+  const std::vector<uint8_t> png = Encoded(Gradient(640, 480, 3), true);
+  const std::vector<uint8_t> transparent = MakePng(600, 2, true);
+  std::vector<uint8_t> broken = png;
+  broken[broken.size() / 2] ^= 0x55;  // inside the pixel data: its checksums fail
+  const PreparedPictures fitted = PreparePictures({&png, &transparent, &broken}, {true, 0, 0, 0, 0});
+  const PreparedPictures checked = PreparePictures({&png, &transparent, &broken}, {false, 0, 0, 0, 0});
+  for (size_t i = 0; i < 2; ++i) {
+    const PngCheck& fit = fitted.results[i].check;
+    const PngCheck& asGiven = checked.results[i].check;
+    ASSERT_EQ(fitted.results[i].fit, PictureFitResult::Fitted) << i;
+    ASSERT_TRUE(fit.ok) << fit.errorCode;
+    EXPECT_EQ(fit.width, asGiven.width);
+    EXPECT_EQ(fit.height, asGiven.height);
+    EXPECT_EQ(fit.hasTransparency, asGiven.hasTransparency) << i;
+    EXPECT_TRUE(checked.results[i].stored.empty());  // checking fits nothing
+  }
+  EXPECT_TRUE(fitted.results[1].check.hasTransparency);
+  // What the tool cannot decode is stored as given, so the player's
+  // decoder judges the file itself.
+  EXPECT_EQ(fitted.results[2].fit, PictureFitResult::Undecodable);
+  EXPECT_FALSE(fitted.results[2].check.ok);
+  EXPECT_EQ(fitted.results[2].check.errorCode, checked.results[2].check.errorCode);
+}
+
+TEST_F(PreparePicturesTest, CompilingForABuildKeepsTheFindingsAndTheBuiltBytes) {
+  const std::filesystem::path folder = MakeTempFolder("prepare");
+  WriteBinaryFile(folder / "big.png", Encoded(Gradient(640, 480, 3), true));
+  WriteBinaryFile(folder / "logo.png", MakePng(600, 2, true));
+  WriteBinaryFile(folder / "photo.jpg", Encoded(Gradient(800, 600, 3), false));
+  std::vector<uint8_t> broken = MakePng(4, 4);
+  broken[20] = 0;  // a width of zero and more
+  broken[21] = 0;
+  broken[22] = 0;
+  broken[23] = 0;
+  WriteBinaryFile(folder / "broken.png", broken);
+  const std::string head =
+      "title = \"T\"\ncreator = \"C\"\nexplanation = \"E\"\nkind = \"picture\"\nreveal = \"picture\"\n"
+      "background = \"#204060\"\ncodes = [\"A\", \"B\", \"C\"]\n";
+  // Findings on the PNGs lie between others (the short answers), in line order.
+  const std::string questions =
+      "[[question]]\ntext = \"Q1\"\nanswer = \"Non\"\npicture = \"logo.png\"\nanswer_picture = \"big.png\"\n"
+      "[[question]]\ntext = \"Q2\"\nanswer = \"Oui\"\npicture = \"photo.jpg\"\nanswer_picture = "
+      "\"logo.png\"\n"
+      "[[question]]\ntext = \"Q3\"\nanswer = \"Paris\"\npicture = \"big.png\"\n";
+  const std::string path = (folder / "quiz.toml").string();
+  CompiledQuiz checked;
+  CompiledQuiz prepared;
+  std::vector<Diagnostic> checkFindings;
+  std::vector<Diagnostic> buildFindings;
+  CompileOptions forBuild;
+  forBuild.fitPictures = true;
+  ASSERT_TRUE(CompileQuizSource(path, head + questions, &checked, &checkFindings));
+  ASSERT_TRUE(CompileQuizSource(path, head + questions, &prepared, &buildFindings, forBuild));
+  ASSERT_EQ(checkFindings.size(), buildFindings.size());
+  for (size_t i = 0; i < checkFindings.size(); ++i) {
+    EXPECT_EQ(FormatDiagnostic(buildFindings[i]), FormatDiagnostic(checkFindings[i]));
+  }
+  ASSERT_GE(checkFindings.size(), 4u);
+  for (size_t i = 0; i < 4; ++i) {
+    const char* expected = i % 2 == 0 ? "3 characters or fewer" : "logo.png has transparent areas";
+    EXPECT_NE(checkFindings[i].message.find(expected), std::string::npos)
+        << FormatDiagnostic(checkFindings[i]);
+  }
+  ASSERT_EQ(prepared.media.size(), 5u);
+  for (const MediaResource& media : prepared.media) {
+    EXPECT_TRUE(media.prepared);
+    EXPECT_FALSE(media.fitted.empty()) << media.path;  // every one is large or transparent
+  }
+  std::vector<uint8_t> fromPrepared;
+  std::vector<uint8_t> fromChecked;
+  std::string message;
+  ASSERT_TRUE(BuildQuizExecutable(MakeBareImage(), prepared, &fromPrepared, &message)) << message;
+  ASSERT_TRUE(BuildQuizExecutable(MakeBareImage(), checked, &fromChecked, &message)) << message;
+  EXPECT_EQ(fromPrepared, fromChecked);
+
+  // A PNG the player refuses is an error either way, and in the same words.
+  const std::string withBroken = questions +
+                                 "[[question]]\ntext = \"Q4\"\nanswer = \"Lyon\"\n"
+                                 "picture = \"broken.png\"\n";
+  checkFindings.clear();
+  buildFindings.clear();
+  EXPECT_FALSE(CompileQuizSource(path, head + withBroken, &checked, &checkFindings));
+  EXPECT_FALSE(CompileQuizSource(path, head + withBroken, &prepared, &buildFindings, forBuild));
+  ASSERT_EQ(checkFindings.size(), buildFindings.size());
+  bool refused = false;
+  for (size_t i = 0; i < checkFindings.size(); ++i) {
+    EXPECT_EQ(FormatDiagnostic(buildFindings[i]), FormatDiagnostic(checkFindings[i]));
+    refused |=
+        checkFindings[i].isError &&
+        checkFindings[i].message.find("broken.png is a PNG the player cannot decode") != std::string::npos;
+  }
+  EXPECT_TRUE(refused);
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
