@@ -223,14 +223,14 @@ HBITMAP LoadPngResource(HINSTANCE module, int resourceId, const char* /*type*/, 
     ShowUserMessage("Error: couldn't create bitmap", kPictureCaption, kMessageIconError);
     return nullptr;
   }
-  return FitBitmap(bitmap, boxWidth, boxHeight);
+  return fitted ? bitmap : FitBitmap(bitmap, boxWidth, boxHeight);
 }
 
 HBITMAP LoadPictureResource(HINSTANCE module, int resourceId, const char* type, int boxWidth, int boxHeight) {
   HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), type);
   HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
   if (!loaded) {
-    return FitBitmap(LoadPngResource(module, resourceId, type, boxWidth, boxHeight), boxWidth, boxHeight);
+    return LoadPngResource(module, resourceId, type, boxWidth, boxHeight);  // fitted already
   }
   const auto* bytes = static_cast<const unsigned char*>(LockResource(loaded));
   const DWORD size = SizeofResource(module, found);
