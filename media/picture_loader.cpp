@@ -22,6 +22,7 @@ namespace {
 
 constexpr char kPictureCaption[] = "Information";
 constexpr int kDibSectionTarget = 0;
+constexpr int kScreenBitmapTarget = 1;
 
 unsigned char SwapNibbles(unsigned char b) {
   return static_cast<unsigned char>((b << 4) | (b >> 4));
@@ -95,6 +96,44 @@ class ScreenDc {
  private:
   HDC dc_;
 };
+
+struct FittedSize {
+  int width;
+  int height;
+};
+
+// The smaller of the two ratios, worked in integers so that the side that
+// meets the box is exactly the box side and the other is truncated.
+FittedSize FitIntoBox(int64_t width, int64_t height, int boxWidth, int boxHeight) {
+  int64_t newWidth;
+  int64_t newHeight;
+  if (int64_t{boxHeight} * width > int64_t{boxWidth} * height) {
+    newWidth = boxWidth;
+    newHeight = height * boxWidth / width;
+  } else {
+    newHeight = boxHeight;
+    newWidth = width * boxHeight / height;
+  }
+  // A sliver of a picture keeps at least one pixel across.
+  if (newWidth < 1)
+    newWidth = 1;
+  if (newHeight < 1)
+    newHeight = 1;
+  return {static_cast<int>(newWidth), static_cast<int>(newHeight)};
+}
+
+bool IsFittedSize(uint32_t width, uint32_t height, int boxWidth, int boxHeight) {
+  if (width == 0 || height == 0 || boxWidth <= 0 || boxHeight <= 0)
+    return false;
+  const FittedSize size = FitIntoBox(width, height, boxWidth, boxHeight);
+  return uint32_t(size.width) == width && uint32_t(size.height) == height;
+}
+
+// A bitmap of the screen's own kind needs no copy to be shown as it is.
+bool IsScreenBitmap(HDC screen, int objectSize, const BITMAP& info) {
+  return objectSize == static_cast<int>(sizeof(BITMAP)) && info.bmPlanes == 1 &&
+         info.bmBitsPixel == GetDeviceCaps(screen, BITSPIXEL);
+}
 
 // Copies the bytes into a fixed global block, exchanging the halves of each
 // byte on the way when `swapped`; the stream made on the block owns it.
@@ -174,20 +213,24 @@ HBITMAP LoadPngResource(HINSTANCE module, int resourceId, const char* /*type*/, 
     ShowUserMessage("Error: couldn't decode PNG resource", kPictureCaption, kMessageIconError);
     return nullptr;
   }
-  HBITMAP bitmap = PngCreateBitmap(&image, nullptr, kPngDefaultFormat, kDibSectionTarget);
+  // A picture stored at its fitted size is made straight into a bitmap of
+  // the screen's kind, which the fit then hands back untouched.
+  const bool fitted = IsFittedSize(image.width, image.height, boxWidth, boxHeight);
+  HBITMAP bitmap =
+      PngCreateBitmap(&image, nullptr, kPngDefaultFormat, fitted ? kScreenBitmapTarget : kDibSectionTarget);
   PngCleanup(&image);
   if (!bitmap) {
     ShowUserMessage("Error: couldn't create bitmap", kPictureCaption, kMessageIconError);
     return nullptr;
   }
-  return FitBitmap(bitmap, boxWidth, boxHeight);
+  return fitted ? bitmap : FitBitmap(bitmap, boxWidth, boxHeight);
 }
 
 HBITMAP LoadPictureResource(HINSTANCE module, int resourceId, const char* type, int boxWidth, int boxHeight) {
   HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), type);
   HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
   if (!loaded) {
-    return FitBitmap(LoadPngResource(module, resourceId, type, boxWidth, boxHeight), boxWidth, boxHeight);
+    return LoadPngResource(module, resourceId, type, boxWidth, boxHeight);  // fitted already
   }
   const auto* bytes = static_cast<const unsigned char*>(LockResource(loaded));
   const DWORD size = SizeofResource(module, found);
@@ -199,46 +242,36 @@ HBITMAP LoadPictureResource(HINSTANCE module, int resourceId, const char* type, 
 HBITMAP FitBitmap(HBITMAP source, int boxWidth, int boxHeight) {
   if (!source)
     return nullptr;
-  BITMAP info = {};
-  if (GetObjectA(source, sizeof info, &info) == 0 || info.bmWidth <= 0 || info.bmHeight == 0 ||
-      boxWidth <= 0 || boxHeight <= 0) {
+  DIBSECTION section = {};
+  const int objectSize = GetObjectA(source, sizeof section, &section);
+  const BITMAP& info = section.dsBm;
+  if (objectSize == 0 || info.bmWidth <= 0 || info.bmHeight == 0 || boxWidth <= 0 || boxHeight <= 0) {
     DeleteObject(source);
     return nullptr;
   }
   const int64_t width = info.bmWidth;
   const int64_t height = info.bmHeight < 0 ? -int64_t{info.bmHeight} : info.bmHeight;
-
-  // The smaller of the two ratios, worked in integers so that the side that
-  // meets the box is exactly the box side and the other is truncated.
-  int64_t newWidth;
-  int64_t newHeight;
-  if (int64_t{boxHeight} * width > int64_t{boxWidth} * height) {
-    newWidth = boxWidth;
-    newHeight = height * boxWidth / width;
-  } else {
-    newHeight = boxHeight;
-    newWidth = width * boxHeight / height;
-  }
-  // A sliver of a picture keeps at least one pixel across.
-  if (newWidth < 1)
-    newWidth = 1;
-  if (newHeight < 1)
-    newHeight = 1;
+  const FittedSize fitted = FitIntoBox(width, height, boxWidth, boxHeight);
+  const int newWidth = fitted.width;
+  const int newHeight = fitted.height;
 
   HBITMAP result = nullptr;
   {
     ScreenDc screen;
+    // Pictures are stored at the size they are shown: a screen bitmap that
+    // already has it would only be copied pixel for pixel.
+    if (screen.get() && newWidth == width && newHeight == height &&
+        IsScreenBitmap(screen.get(), objectSize, info))
+      return source;
     SelectedBitmap from(screen.get(), source);
-    result = screen.get() && from.ok() ? CreateCompatibleBitmap(screen.get(), static_cast<int>(newWidth),
-                                                                static_cast<int>(newHeight))
-                                       : nullptr;
+    result = screen.get() && from.ok() ? CreateCompatibleBitmap(screen.get(), newWidth, newHeight) : nullptr;
     if (result) {
       SelectedBitmap to(screen.get(), result);
       if (to.ok()) {
         SetStretchBltMode(to.dc(), HALFTONE);
         SetBrushOrgEx(to.dc(), 0, 0, nullptr);
-        StretchBlt(to.dc(), 0, 0, static_cast<int>(newWidth), static_cast<int>(newHeight), from.dc(), 0, 0,
-                   static_cast<int>(width), static_cast<int>(height), SRCCOPY);
+        StretchBlt(to.dc(), 0, 0, newWidth, newHeight, from.dc(), 0, 0, static_cast<int>(width),
+                   static_cast<int>(height), SRCCOPY);
       } else {
         DeleteObject(result);
         result = nullptr;

@@ -84,6 +84,17 @@ void AnswerJudge(QuizDocument* doc, HWND pane, int fieldId) {
       fieldId <= ID_ANSWER_FIELD_BASE) {
     return;
   }
+  // A field whose verdict stands changes nothing: the other fields are only
+  // read when something may be revealed. Every field is judged as the pane
+  // is built, and reading all of them each time cost more than building it.
+  const int field = fieldId - ID_ANSWER_FIELD_BASE;
+  if (field > AnswerFieldCount(doc)) {
+    return;
+  }
+  const char* verdict = FieldVerdict(doc, field, ReadControlText(pane, fieldId, kTextCapacity).c_str());
+  if (verdict == nullptr || ReadControlText(pane, fieldId + 1000, kStatusCapacity) == verdict) {
+    return;
+  }
   PlayFields fields = ReadPlayFields(doc, pane);
   JudgeStep step = JudgeField(doc, fields, fieldId - ID_ANSWER_FIELD_BASE);
   if (!step.changed) {

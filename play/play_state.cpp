@@ -155,6 +155,18 @@ bool FieldIsRight(const PlayFields& fields, int field) {
   return At(fields.status, field) == kVerdictRight;
 }
 
+const char* FieldVerdict(const QuizDocument* doc, int field, const char* typed) {
+  if (doc == nullptr || field < 1) {
+    return nullptr;
+  }
+  char expected[kTextCapacity];
+  CopyText(expected, sizeof(expected),
+           ExpectedAnswer(doc->questionAt(FieldQuestion(doc, field)), FieldSlot(doc, field)));
+  char bounded[kTextCapacity];
+  CopyText(bounded, sizeof(bounded), typed);
+  return ChooseVerdict(expected, bounded);
+}
+
 JudgeStep JudgeField(QuizDocument* doc, PlayFields& fields, int field) {
   JudgeStep step;
   const int n = AnswerFieldsPerQuestion(doc);
@@ -165,11 +177,7 @@ JudgeStep JudgeField(QuizDocument* doc, PlayFields& fields, int field) {
   const int q = FieldQuestion(doc, field);
   step.question = q;
   QuestionEntry* entry = doc->questionAt(q);
-  char expected[kTextCapacity];
-  CopyText(expected, sizeof(expected), ExpectedAnswer(entry, FieldSlot(doc, field)));
-  char typed[kTextCapacity];
-  CopyText(typed, sizeof(typed), fields.typed[field - 1].c_str());
-  const char* verdict = ChooseVerdict(expected, typed);
+  const char* verdict = FieldVerdict(doc, field, fields.typed[field - 1].c_str());
   if (verdict == nullptr || fields.status[field - 1] == verdict) {
     return step;
   }

@@ -44,6 +44,10 @@ struct JudgeStep {
   bool showAllComments = false;    // every comment of a question not folded comes out
 };
 
+// The verdict field `field` (from 1) earns with `typed`. JudgeField changes nothing when this equals the
+// field's status, which lets a caller skip reading every other field.
+const char* FieldVerdict(const QuizDocument* doc, int field, const char* typed);
+
 // Judges field `field` on its typed text, writes the verdict into `fields`
 // and updates the document (answered, allCommentsShown).
 JudgeStep JudgeField(QuizDocument* doc, PlayFields& fields, int field);

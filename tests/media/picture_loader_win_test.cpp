@@ -136,6 +136,66 @@ TEST_F(PictureLoaderTest, PngResourceIsDecodedAndFitted) {
   EXPECT_TRUE(recorder_.messages().empty());
 }
 
+bool IsScreenKind(HBITMAP bitmap) {
+  DIBSECTION section = {};
+  const int size = GetObjectA(bitmap, sizeof section, &section);
+  HDC screen = GetDC(nullptr);
+  const int screenBits = GetDeviceCaps(screen, BITSPIXEL);
+  ReleaseDC(nullptr, screen);
+  return size == static_cast<int>(sizeof(BITMAP)) && section.dsBm.bmBitsPixel == screenBits;
+}
+
+// Stored at the size they are shown, both formats skip the fit's copy but
+// must come out as the fitted pictures always did.
+TEST_F(PictureLoaderTest, PictureAlreadyFittedShowsAsStored) {
+  for (int id : {408, 409}) {
+    SCOPED_TRACE(id);
+    HBITMAP bitmap = Load(id);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(SizeOf(bitmap).cx, 260);
+    EXPECT_EQ(SizeOf(bitmap).cy, 130);
+    EXPECT_TRUE(IsScreenKind(bitmap));
+    EXPECT_TRUE(Near(PixelOf(bitmap, 0, 0), RGB(0xE0, 0x20, 0x20)));
+    EXPECT_TRUE(Near(PixelOf(bitmap, 129, 129), RGB(0xE0, 0x20, 0x20)));
+    EXPECT_TRUE(Near(PixelOf(bitmap, 130, 0), RGB(0x20, 0x40, 0xE0)));
+    EXPECT_TRUE(Near(PixelOf(bitmap, 259, 129), RGB(0x20, 0x40, 0xE0)));
+    DeleteObject(bitmap);
+  }
+  EXPECT_TRUE(recorder_.messages().empty());
+}
+
+TEST_F(PictureLoaderTest, FitBitmapAtFittedSize) {
+  // A screen bitmap is handed back as it is.
+  HBITMAP screenKind = ScreenBitmap(260, 130);
+  ASSERT_NE(screenKind, nullptr);
+  EXPECT_EQ(FitBitmap(screenKind, 260, 260), screenKind);
+  DeleteObject(screenKind);
+
+  // A DIB section still becomes a screen bitmap with the same pixels, and
+  // the section is deleted.
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 130;
+  info.bmiHeader.biHeight = -260;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(section, nullptr);
+  auto* pixels = static_cast<uint32_t*>(bits);
+  for (int i = 0; i < 130 * 260; ++i)
+    pixels[i] = i < 130 * 130 ? 0x00E02020u : 0x002040E0u;  // top half red, bottom blue (0xRRGGBB)
+  HBITMAP fitted = FitBitmap(section, 260, 260);
+  ASSERT_NE(fitted, nullptr);
+  EXPECT_EQ(GetObjectType(section), 0u);
+  EXPECT_TRUE(IsScreenKind(fitted));
+  EXPECT_EQ(SizeOf(fitted).cx, 130);
+  EXPECT_EQ(SizeOf(fitted).cy, 260);
+  EXPECT_EQ(PixelOf(fitted, 0, 129), RGB(0xE0, 0x20, 0x20));
+  EXPECT_EQ(PixelOf(fitted, 129, 130), RGB(0x20, 0x40, 0xE0));
+  DeleteObject(fitted);
+}
+
 TEST_F(PictureLoaderTest, BrokenPngIsReportedOnce) {
   EXPECT_EQ(Load(407), nullptr);
   ASSERT_EQ(recorder_.messages().size(), 1u);
