@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# scripts/serve-web.sh [PORT]: builds what the web pages need (the Windows
+# player, which the authoring page puts into the quizzes it builds, and the
+# WebAssembly core that carries it) and serves web/site on 127.0.0.1:PORT
+# (default 8000) until stopped with Ctrl-C.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+port=${1:-8000}
+jobs=${TRIVO_JOBS:-$(nproc)}
+build=$root/build
+mkdir -p "$build"
+scripts/install-deps.sh
+
+# A tree made here has no tests; one made by the test command keeps its own.
+configure_and_build() {
+  local tree=$1 target=$2
+  shift 2
+  local options=("$@")
+  [ -f "$build/$tree/CMakeCache.txt" ] || options+=(-DTRIVO_BUILD_TESTS=OFF)
+  echo "Building $target in build/$tree"
+  if ! { cmake -S . -B "$build/$tree" -G Ninja "${options[@]}" &&
+    ninja -C "$build/$tree" -j "$jobs" "$target"; } >"$build/$tree-serve.log" 2>&1; then
+    tail -40 "$build/$tree-serve.log"
+    echo "serve-web: building $target failed (log: build/$tree-serve.log)" >&2
+    exit 1
+  fi
+}
+
+configure_and_build windows trivo-player -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+# em++ needs acorn from Debian's node modules.
+export NODE_PATH=/usr/share/nodejs
+configure_and_build wasm trivo_web -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DTRIVO_PLAYER_TEMPLATE="$build/windows/app/trivo-player.exe"
+
+echo "Authoring page: http://127.0.0.1:$port/author.html"
+echo "Web player:     http://127.0.0.1:$port/play.html"
+exec python3 -m http.server "$port" --bind 127.0.0.1 --directory web/site
