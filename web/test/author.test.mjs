@@ -4,13 +4,13 @@
 // every example opened from its source and from its executable, the draft
 // kept across a reload, and imports the page must refuse.
 import assert from 'node:assert/strict';
-import { execFileSync, spawn } from 'node:child_process';
-import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { execFileSync } from 'node:child_process';
+import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { after, before, test } from 'node:test';
-import { chromium } from 'playwright-core';
-import { newCore, quizDir, repoDir, runTool, siteDir } from './core-support.mjs';
+import { newCore, quizDir, repoDir, runTool } from './core-support.mjs';
+import { startSite } from './site-support.mjs';
 import { readZip } from '../site/zip.js';
 
 const shots = process.env.TRIVO_WEB_SHOTS || join(repoDir, 'build', 'web-shots');
@@ -18,38 +18,20 @@ const shots = process.env.TRIVO_WEB_SHOTS || join(repoDir, 'build', 'web-shots')
 // that follows (scripts/test-web.sh).
 const pageQuiz = join(repoDir, 'build', 'web-author');
 const examplesDir = join(repoDir, 'examples');
-const root = mkdtempSync(join(tmpdir(), 'trivo-author-'));
 const work = mkdtempSync(join(tmpdir(), 'trivo-author-work-'));
 const port = 19000 + (process.pid % 1000);
 const core = await newCore();
-let server;
+let site;
 let browser;
 
 before(async () => {
-  cpSync(siteDir, root, { recursive: true });
+  site = await startSite(port, 'author.html');
+  browser = site.browser;
   mkdirSync(shots, { recursive: true });
-  server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1', '--directory', root], {
-    stdio: 'ignore',
-  });
-  for (let i = 0; i < 50; i++) {
-    try {
-      await fetch(`http://127.0.0.1:${port}/author.html`);
-      break;
-    } catch {
-      await new Promise((r) => setTimeout(r, 100));
-    }
-  }
-  browser = await chromium.launch({
-    executablePath: process.env.TRIVO_CHROMIUM || '/usr/bin/chromium',
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
 });
 
 after(async () => {
-  if (browser) await browser.close();
-  if (server) server.kill();
-  rmSync(root, { recursive: true, force: true });
+  if (site) await site.stop();
   rmSync(work, { recursive: true, force: true });
 });
 

@@ -1,21 +1,19 @@
 // The page in Chromium over http://127.0.0.1: every example opens, verdicts,
 // colours, score, code, reveals, "Cacher", F1, reload and the answers file.
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import { cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { cpSync, mkdirSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
-import { chromium } from 'playwright-core';
-import { quizDir, repoDir, siteDir, newCore } from './core-support.mjs';
+import { quizDir, repoDir, newCore } from './core-support.mjs';
+import { startSite } from './site-support.mjs';
 
 const shots = process.env.TRIVO_WEB_SHOTS || join(repoDir, 'build', 'web-shots');
 // Answers files the page wrote, with the score it showed, for the Windows
 // player to open in turn (scripts/test-web.sh).
 const webAnswers = join(repoDir, 'build', 'web-answers');
-const root = mkdtempSync(join(tmpdir(), 'trivo-site-'));
 const port = 18000 + (process.pid % 1000);
-let server;
+let site;
+let root;
 let browser;
 const core = await newCore();
 
@@ -25,32 +23,15 @@ function answersOf(name) {
 }
 
 before(async () => {
-  cpSync(siteDir, root, { recursive: true });
+  site = await startSite(port, 'play.html');
+  ({ root, browser } = site);
   mkdirSync(join(root, 'quizzes'));
   for (const name of readdirSync(quizDir)) cpSync(join(quizDir, name), join(root, 'quizzes', name));
   mkdirSync(shots, { recursive: true });
-  server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1', '--directory', root], {
-    stdio: 'ignore',
-  });
-  for (let i = 0; i < 50; i++) {
-    try {
-      await fetch(`http://127.0.0.1:${port}/play.html`);
-      break;
-    } catch {
-      await new Promise((r) => setTimeout(r, 100));
-    }
-  }
-  browser = await chromium.launch({
-    executablePath: process.env.TRIVO_CHROMIUM || '/usr/bin/chromium',
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
 });
 
 after(async () => {
-  if (browser) await browser.close();
-  if (server) server.kill();
-  rmSync(root, { recursive: true, force: true });
+  if (site) await site.stop();
 });
 
 async function openPage(context, name) {
