@@ -15,22 +15,8 @@ mkdir -p "$build"
 
 scripts/install-deps.sh demo
 
-# configure_and_build TREE TARGET [CMAKE OPTIONS...]: a new tree leaves the
-# tests out (their packages come with the test command); an existing one
-# keeps its own choice.
-configure_and_build() {
-  local tree=$1 target=$2
-  shift 2
-  local options=("$@")
-  [ -f "$build/$tree/CMakeCache.txt" ] || options+=(-DTRIVO_BUILD_TESTS=OFF)
-  echo "Building $target in $build/$tree"
-  if ! { cmake -S . -B "$build/$tree" -G Ninja "${options[@]}" &&
-    ninja -C "$build/$tree" -j "$jobs" "$target"; } >"$build/$tree-demo.log" 2>&1; then
-    tail -40 "$build/$tree-demo.log"
-    echo "play-demo: building $target failed (log: $build/$tree-demo.log)" >&2
-    exit 1
-  fi
-}
+step=play-demo
+source scripts/configure-and-build.sh
 
 configure_and_build windows trivo-player -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 configure_and_build native trivo -DTRIVO_PLAYER_TEMPLATE="$build/windows/app/trivo-player.exe"

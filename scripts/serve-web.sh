@@ -12,20 +12,8 @@ build=$root/build
 mkdir -p "$build"
 scripts/install-deps.sh
 
-# A tree made here has no tests; one made by the test command keeps its own.
-configure_and_build() {
-  local tree=$1 target=$2
-  shift 2
-  local options=("$@")
-  [ -f "$build/$tree/CMakeCache.txt" ] || options+=(-DTRIVO_BUILD_TESTS=OFF)
-  echo "Building $target in build/$tree"
-  if ! { cmake -S . -B "$build/$tree" -G Ninja "${options[@]}" &&
-    ninja -C "$build/$tree" -j "$jobs" "$target"; } >"$build/$tree-serve.log" 2>&1; then
-    tail -40 "$build/$tree-serve.log"
-    echo "serve-web: building $target failed (log: build/$tree-serve.log)" >&2
-    exit 1
-  fi
-}
+step=serve-web
+source scripts/configure-and-build.sh
 
 configure_and_build windows trivo-player -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 # em++ needs acorn from Debian's node modules.

@@ -14,39 +14,7 @@ work=$root/build/bench-build
 media=$work/media
 mkdir -p "$media"
 
-# make_picture N: p N .jpg and .png, as the start-up benchmark makes them.
-make_picture() {
-  [ -f "$media/p$1.png" ] && return
-  convert -size 800x600 -seed "$1" plasma:steelblue-orange -blur 0x1 -fill white -pointsize 90 \
-    -annotate +60+320 "Image $1" -quality 85 "$media/p$1.jpg"
-  convert "$media/p$1.jpg" "$media/p$1.png"
-}
-
-# quiz NAME EXT DISTINCT: the 96-question source; DISTINCT=1 gives every
-# picture its own file.
-quiz() {
-  local name=$1 ext=$2 distinct=$3 q qp ap
-  {
-    echo 'title = "Banc images"'
-    echo 'creator = "Banc"'
-    echo 'explanation = "96 images"'
-    echo 'kind = "picture"'
-    echo 'reveal = "picture"'
-    echo 'background = "#3C6E71"'
-    printf 'codes = ['
-    for q in $(seq 1 96); do printf '"C%d", ' "$q"; done
-    echo ']'
-    for q in $(seq 1 96); do
-      if [ "$distinct" = 1 ]; then
-        qp=$((2 * q - 2)) ap=$((2 * q - 1))
-      else
-        qp=$((q % 12)) ap=$(((q + 5) % 12))
-      fi
-      printf '\n[[question]]\ntext = "Q%d"\nanswer = "R%d"\n' "$q" "$q"
-      printf 'picture = "p%d.%s"\nanswer_picture = "p%d.%s"\n' "$qp" "$ext" "$ap" "$ext"
-    done
-  } >"$media/$name.toml"
-}
+source "$root/bench/picture_quiz.sh"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
@@ -66,9 +34,9 @@ scope=${TRIVO_BENCH_DISTINCT:-1}
 count=12
 [ "$scope" = 1 ] && count=192
 for i in $(seq 0 $((count - 1))); do make_picture "$i"; done
-quiz jpg jpg 0
-quiz png png 0
-[ "$scope" = 1 ] && quiz jpg192 jpg 1 && quiz png192 png 1
+picture_quiz jpg jpg 0
+picture_quiz png png 0
+[ "$scope" = 1 ] && picture_quiz jpg192 jpg 1 && picture_quiz png192 png 1
 
 echo "== trivo build, median of $rounds (load: $(uptime | sed 's/.*load average: //'))"
 printf '%-28s %8s %6s\n' quiz time goal

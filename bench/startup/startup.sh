@@ -24,35 +24,7 @@ mkdir -p "$media"
 
 # Twelve distinct pictures per format are enough: every question still has
 # its own resource, decoded on its own by the player.
-make_pictures() {
-  local i
-  for i in $(seq 0 11); do
-    [ -f "$media/p$i.png" ] && continue
-    convert -size 800x600 -seed "$i" plasma:steelblue-orange -blur 0x1 -fill white -pointsize 90 \
-      -annotate +60+320 "Image $i" -quality 85 "$media/p$i.jpg"
-    convert "$media/p$i.jpg" "$media/p$i.png"
-  done
-}
-
-# picture_quiz EXT: the 96-picture quiz source in media/.
-picture_quiz() {
-  local ext=$1 q
-  {
-    echo 'title = "Banc images"'
-    echo 'creator = "Banc"'
-    echo 'explanation = "96 images"'
-    echo 'kind = "picture"'
-    echo 'reveal = "picture"'
-    echo 'background = "#3C6E71"'
-    printf 'codes = ['
-    for q in $(seq 1 96); do printf '"C%d", ' "$q"; done
-    echo ']'
-    for q in $(seq 1 96); do
-      printf '\n[[question]]\ntext = "Q%d"\nanswer = "R%d"\n' "$q" "$q"
-      printf 'picture = "p%d.%s"\nanswer_picture = "p%d.%s"\n' $((q % 12)) "$ext" $(((q + 5) % 12)) "$ext"
-    done
-  } >"$media/$ext.toml"
-}
+source "$root/bench/picture_quiz.sh"
 
 text_quiz() {
   local q
@@ -81,9 +53,9 @@ build() {
   printf '  build %-5s %6.2f s\n' "$1" "$(echo "$end - $start" | bc)"
 }
 
-make_pictures
-picture_quiz jpg
-picture_quiz png
+for i in $(seq 0 11); do make_picture "$i"; done
+picture_quiz jpg jpg 0
+picture_quiz png png 0
 text_quiz
 echo "== building (load: $(uptime | sed 's/.*load average: //'))"
 build jpeg "$media/jpg.toml"
