@@ -15,31 +15,12 @@ namespace {
 // Smooth gradients, hard edges and noise, so that every part of the JPEG
 // coder and the PNG filters has work to do.
 Picture Photo(uint32_t width, uint32_t height, uint32_t channels) {
-  Picture picture;
-  picture.width = width;
-  picture.height = height;
-  picture.channels = channels;
-  picture.pixels.resize(static_cast<size_t>(width) * height * channels);
   uint32_t noise = 12345;
-  for (uint32_t y = 0; y < height; ++y) {
-    for (uint32_t x = 0; x < width; ++x) {
-      uint8_t* p = picture.pixels.data() + (static_cast<size_t>(y) * width + x) * channels;
-      for (uint32_t c = 0; c < channels; ++c) {
-        noise = noise * 1103515245u + 12345u;
-        const uint32_t base = (x * (c + 1) + y * (3 - c)) / 4 + ((x / 64 + y / 48) % 3) * 60;
-        p[c] = static_cast<uint8_t>((base + (noise >> 28)) % 256);
-      }
-    }
-  }
-  return picture;
-}
-
-uint32_t Hash(const std::vector<uint8_t>& bytes) {
-  uint32_t hash = 2166136261u;
-  for (uint8_t b : bytes) {
-    hash = (hash ^ b) * 16777619u;
-  }
-  return hash;
+  return MakePicture(width, height, channels, [&noise](uint32_t x, uint32_t y, uint32_t c) {
+    noise = noise * 1103515245u + 12345u;
+    const uint32_t base = (x * (c + 1) + y * (3 - c)) / 4 + ((x / 64 + y / 48) % 3) * 60;
+    return (base + (noise >> 28)) % 256;
+  });
 }
 
 TEST(PictureCodecBytes, JpegAndPngEncodeAndDecodeAlikeInEveryBuild) {
@@ -48,21 +29,21 @@ TEST(PictureCodecBytes, JpegAndPngEncodeAndDecodeAlikeInEveryBuild) {
   std::vector<uint8_t> jpeg;
   ASSERT_TRUE(EncodeJpeg(colour, &jpeg));
   EXPECT_EQ(jpeg.size(), 138633u);
-  EXPECT_EQ(Hash(jpeg), 3375312333u);
+  EXPECT_EQ(Fnv1a32(jpeg), 3375312333u);
   Picture decoded;
   ASSERT_TRUE(DecodeJpeg(jpeg, &decoded));
   ASSERT_EQ(decoded.channels, 3u);
   ASSERT_EQ(decoded.width, 801u);
-  EXPECT_EQ(Hash(decoded.pixels), 2922954855u);
+  EXPECT_EQ(Fnv1a32(decoded.pixels), 2922954855u);
 
   std::vector<uint8_t> grey;
   ASSERT_TRUE(EncodeJpeg(Photo(333, 250, 1), &grey));
-  EXPECT_EQ(Hash(grey), 882088213u);
+  EXPECT_EQ(Fnv1a32(grey), 882088213u);
 
   std::vector<uint8_t> png;
   ASSERT_TRUE(EncodePng(colour, &png));
   EXPECT_EQ(png.size(), 859706u);
-  EXPECT_EQ(Hash(png), 474197220u);
+  EXPECT_EQ(Fnv1a32(png), 474197220u);
   ASSERT_TRUE(DecodePng(png, &decoded));
   ASSERT_EQ(decoded.channels, 4u);
   for (size_t i = 0, j = 0; i < colour.pixels.size(); i += 3, j += 4) {
@@ -90,7 +71,7 @@ TEST(PictureCodecBytes, FittedPicturesAreTheSameInEveryBuild) {
   for (const Case& c : cases) {
     std::vector<uint8_t> stored;
     ASSERT_EQ(FitPictureForPlayer(c.file, 0x20, 0x40, 0x80, &stored), PictureFitResult::Fitted) << c.name;
-    EXPECT_EQ(Hash(stored), c.hash) << c.name;
+    EXPECT_EQ(Fnv1a32(stored), c.hash) << c.name;
   }
 }
 

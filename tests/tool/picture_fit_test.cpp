@@ -21,28 +21,9 @@
 namespace {
 
 Picture Pattern(uint32_t width, uint32_t height, uint32_t channels) {
-  Picture picture;
-  picture.width = width;
-  picture.height = height;
-  picture.channels = channels;
-  picture.pixels.resize(static_cast<size_t>(width) * height * channels);
-  for (uint32_t y = 0; y < height; ++y) {
-    for (uint32_t x = 0; x < width; ++x) {
-      uint8_t* p = picture.pixels.data() + (static_cast<size_t>(y) * width + x) * channels;
-      for (uint32_t c = 0; c < channels; ++c) {
-        p[c] = static_cast<uint8_t>((x * 7 + y * 3 + c * 50) % 256 ^ ((x / 8 + y / 8) % 2 ? 0xFF : 0));
-      }
-    }
-  }
-  return picture;
-}
-
-uint32_t Hash(const std::vector<uint8_t>& bytes) {
-  uint32_t hash = 2166136261u;
-  for (uint8_t b : bytes) {
-    hash = (hash ^ b) * 16777619u;
-  }
-  return hash;
+  return MakePicture(width, height, channels, [](uint32_t x, uint32_t y, uint32_t c) {
+    return (x * 7 + y * 3 + c * 50) % 256 ^ ((x / 8 + y / 8) % 2 ? 0xFF : 0);
+  });
 }
 
 TEST(PictureFit, FitsAsThePlayerDoesAndAFittedSizeFitsToItself) {
@@ -103,14 +84,14 @@ TEST(PictureFit, ScalingKeepsFlatColoursAndBrightnessAndTheSameBytesEverywhere) 
 
   // Integers only after the weights: these bytes are the same natively and
   // in the Windows build of the tool.
-  EXPECT_EQ(Hash(ScaleDown(Pattern(801, 599, 3), 260, 194).pixels), 3456532189u);
-  EXPECT_EQ(Hash(ScaleDown(Pattern(333, 1000, 1), 86, 260).pixels), 1061742216u);
+  EXPECT_EQ(Fnv1a32(ScaleDown(Pattern(801, 599, 3), 260, 194).pixels), 3456532189u);
+  EXPECT_EQ(Fnv1a32(ScaleDown(Pattern(333, 1000, 1), 86, 260).pixels), 1061742216u);
   // Alpha, the sizes a JPEG decoded at half scale comes in, one row, and
   // a tiny picture whose taps all meet the edges.
-  EXPECT_EQ(Hash(ScaleDown(Pattern(640, 480, 4), 260, 195).pixels), 2947012733u);
-  EXPECT_EQ(Hash(ScaleDown(Pattern(400, 300, 3), 260, 195).pixels), 2957110416u);
-  EXPECT_EQ(Hash(ScaleDown(Pattern(2600, 7, 1), 260, 1).pixels), 1815625838u);
-  EXPECT_EQ(Hash(ScaleDown(Pattern(5, 3, 4), 3, 2).pixels), 2860835621u);
+  EXPECT_EQ(Fnv1a32(ScaleDown(Pattern(640, 480, 4), 260, 195).pixels), 2947012733u);
+  EXPECT_EQ(Fnv1a32(ScaleDown(Pattern(400, 300, 3), 260, 195).pixels), 2957110416u);
+  EXPECT_EQ(Fnv1a32(ScaleDown(Pattern(2600, 7, 1), 260, 1).pixels), 1815625838u);
+  EXPECT_EQ(Fnv1a32(ScaleDown(Pattern(5, 3, 4), 3, 2).pixels), 2860835621u);
 }
 
 TEST(PictureFit, TransparencyIsCompositedOverTheBackground) {

@@ -17,15 +17,10 @@
 namespace {
 
 Picture Gradient(uint32_t width, uint32_t height, uint32_t channels) {
-  Picture picture;
-  picture.width = width;
-  picture.height = height;
-  picture.channels = channels;
-  picture.pixels.resize(static_cast<size_t>(width) * height * channels);
-  for (size_t i = 0; i < picture.pixels.size(); ++i) {
-    picture.pixels[i] = static_cast<uint8_t>(i * 7 / channels % 251);
-  }
-  return picture;
+  return MakePicture(width, height, channels, [width, channels](uint32_t x, uint32_t y, uint32_t c) {
+    const size_t i = (static_cast<size_t>(y) * width + x) * channels + c;
+    return i * 7 / channels % 251;
+  });
 }
 
 std::vector<uint8_t> Encoded(const Picture& picture, bool png) {

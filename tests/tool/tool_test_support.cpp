@@ -162,3 +162,11 @@ std::vector<uint8_t> MakeJpegHeader(uint32_t width, uint32_t height) {
           0xFF,
           0xD9};
 }
+
+uint32_t Fnv1a32(const std::vector<uint8_t>& bytes) {
+  uint32_t hash = 2166136261u;
+  for (uint8_t b : bytes) {
+    hash = (hash ^ b) * 16777619u;
+  }
+  return hash;
+}
