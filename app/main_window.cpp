@@ -198,6 +198,7 @@ void CreatePlayerDialogs(HINSTANCE instance, HWND mainWindow, QuizDocument* doc)
 
   questionPaneWindow =
       CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_QUESTION_PANE), mainWindow, QuestionPaneProc, 0);
+  DropPrefetchedQuestionPictures();  // when the pane could not be made to take them
   if (doc)
     doc->questionPane = questionPaneWindow;
 
@@ -219,10 +220,12 @@ HWND OpenPlayer(HINSTANCE instance) {
     return nullptr;
   }
   LoadQuiz(*currentDocument);
+  PrefetchQuestionPictures(currentDocument);
   MediaHostStart();
 
   HWND mainWindow = CreateMainWindow(instance, currentDocument->title);
   if (!mainWindow) {
+    DropPrefetchedQuestionPictures();
     ShowWindowFailure();
     MediaHostStop(nullptr);
     ReleaseDocumentAndBrush();

@@ -28,14 +28,27 @@ unsigned char SwapNibbles(unsigned char b) {
   return static_cast<unsigned char>((b << 4) | (b >> 4));
 }
 
-// COM for the user-interface thread, set up at the first picture and kept
-// for the life of the process: setting it up and tearing it down around
-// every picture cost more than the decoding of a small one. A failed
-// CoInitialize is tried again at the next picture.
+// COM for the calling thread, set up at its first picture and kept: setting
+// it up and tearing it down around every picture cost more than the decoding
+// of a small one. A failed CoInitialize is tried again at the next picture.
+thread_local bool comApartment = false;
+
 void EnsureComApartment() {
-  static bool initialised = false;
-  if (!initialised)
-    initialised = SUCCEEDED(CoInitialize(nullptr));
+  if (!comApartment)
+    comApartment = SUCCEEDED(CoInitialize(nullptr));
+}
+
+PictureResult Picture(HBITMAP bitmap) {
+  PictureResult result = {};
+  result.bitmap = bitmap;
+  return result;
+}
+
+PictureResult Failure(const char* message, uint32_t style) {
+  PictureResult result = {};
+  lstrcpynA(result.message, message, sizeof result.message);
+  result.messageStyle = style;
+  return result;
 }
 
 // One reference to a COM object, released at the end of the scope.
@@ -159,59 +172,51 @@ IStream* StreamOfBytes(const unsigned char* bytes, unsigned int count, bool swap
 // A copy of the picture's bitmap at its own size, or none. Only a bitmap
 // handle may be copied as a bitmap; an icon or a metafile is a picture this
 // loader does not show.
-HBITMAP CopyPictureBitmap(IPicture* picture) {
+PictureResult CopyPictureBitmap(IPicture* picture) {
   SHORT kind = PICTYPE_UNINITIALIZED;
   OLE_HANDLE handle = 0;
   if (FAILED(picture->get_Type(&kind)) || kind != PICTYPE_BITMAP || FAILED(picture->get_Handle(&handle)) ||
       handle == 0) {
-    return nullptr;
+    return Picture(nullptr);
   }
   auto* copy = static_cast<HBITMAP>(
       CopyImage(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)), IMAGE_BITMAP, 0, 0, 0));
-  if (!copy) {
-    char text[96];
-    wsprintfA(text, "%s plante avec l'erreur : %d\n", "CopyImage", static_cast<int>(GetLastError()));
-    ShowUserMessage(text, kPictureCaption, kMessageIconInformation);
-  }
-  return copy;
+  if (copy)
+    return Picture(copy);
+  char text[96];
+  wsprintfA(text, "%s plante avec l'erreur : %d\n", "CopyImage", static_cast<int>(GetLastError()));
+  return Failure(text, kMessageIconInformation);
 }
 
 // The OLE branch proper; the picture and the stream (with its block) are
-// released before COM is.
-HBITMAP DecodeWithOle(const unsigned char* bytes, unsigned int count, bool swapped) {
+// released before the result is handed back.
+PictureResult DecodeWithOle(const unsigned char* bytes, unsigned int count, bool swapped) {
   if (!bytes || count == 0)
-    return nullptr;
+    return Picture(nullptr);
   EnsureComApartment();
   ComRef<IStream> stream;
   *stream.out() = StreamOfBytes(bytes, count, swapped);
   if (!stream.get())
-    return nullptr;
+    return Picture(nullptr);
   ComRef<IPicture> picture;
   if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(count), FALSE, IID_IPicture,
                             reinterpret_cast<void**>(picture.out()))) ||
       !picture.get()) {
-    return nullptr;
+    return Picture(nullptr);
   }
   return CopyPictureBitmap(picture.get());
 }
 
-}  // namespace
-
-HBITMAP LoadOlePicture(const unsigned char* bytes, unsigned int count) {
-  return DecodeWithOle(bytes, count, false);
-}
-
-HBITMAP LoadPngResource(HINSTANCE module, int resourceId, const char* /*type*/, int boxWidth, int boxHeight) {
+PictureResult DecodePng(HINSTANCE module, int resourceId, int boxWidth, int boxHeight) {
   PngImage image;
   PngInit(&image);
   if (!PngLoadResource(&image, module, resourceId)) {
     PngCleanup(&image);
-    return nullptr;
+    return Picture(nullptr);
   }
   if (!PngDecode(&image)) {
     PngCleanup(&image);
-    ShowUserMessage("Error: couldn't decode PNG resource", kPictureCaption, kMessageIconError);
-    return nullptr;
+    return Failure("Error: couldn't decode PNG resource", kMessageIconError);
   }
   // A picture stored at its fitted size is made straight into a bitmap of
   // the screen's kind, which the fit then hands back untouched.
@@ -219,24 +224,50 @@ HBITMAP LoadPngResource(HINSTANCE module, int resourceId, const char* /*type*/, 
   HBITMAP bitmap =
       PngCreateBitmap(&image, nullptr, kPngDefaultFormat, fitted ? kScreenBitmapTarget : kDibSectionTarget);
   PngCleanup(&image);
-  if (!bitmap) {
-    ShowUserMessage("Error: couldn't create bitmap", kPictureCaption, kMessageIconError);
-    return nullptr;
+  if (!bitmap)
+    return Failure("Error: couldn't create bitmap", kMessageIconError);
+  return Picture(fitted ? bitmap : FitBitmap(bitmap, boxWidth, boxHeight));
+}
+
+}  // namespace
+
+PictureResult DecodePictureResource(HINSTANCE module, int resourceId, const char* type, int boxWidth,
+                                    int boxHeight) {
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), type);
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  if (!loaded)
+    return DecodePng(module, resourceId, boxWidth, boxHeight);  // fitted already
+  const auto* bytes = static_cast<const unsigned char*>(LockResource(loaded));
+  const DWORD size = SizeofResource(module, found);
+  PictureResult result = DecodeWithOle(bytes, size, resourceId > kSwappedPictureIdFloor);
+  FreeResource(loaded);
+  result.bitmap = FitBitmap(result.bitmap, boxWidth, boxHeight);
+  return result;
+}
+
+HBITMAP TellPictureResult(const PictureResult& result) {
+  if (result.message[0] != '\0')
+    ShowUserMessage(result.message, kPictureCaption, result.messageStyle);
+  return result.bitmap;
+}
+
+void LeavePictureApartment() {
+  if (comApartment) {
+    CoUninitialize();
+    comApartment = false;
   }
-  return fitted ? bitmap : FitBitmap(bitmap, boxWidth, boxHeight);
+}
+
+HBITMAP LoadOlePicture(const unsigned char* bytes, unsigned int count) {
+  return TellPictureResult(DecodeWithOle(bytes, count, false));
+}
+
+HBITMAP LoadPngResource(HINSTANCE module, int resourceId, const char* /*type*/, int boxWidth, int boxHeight) {
+  return TellPictureResult(DecodePng(module, resourceId, boxWidth, boxHeight));
 }
 
 HBITMAP LoadPictureResource(HINSTANCE module, int resourceId, const char* type, int boxWidth, int boxHeight) {
-  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), type);
-  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-  if (!loaded) {
-    return LoadPngResource(module, resourceId, type, boxWidth, boxHeight);  // fitted already
-  }
-  const auto* bytes = static_cast<const unsigned char*>(LockResource(loaded));
-  const DWORD size = SizeofResource(module, found);
-  HBITMAP picture = DecodeWithOle(bytes, size, resourceId > kSwappedPictureIdFloor);
-  FreeResource(loaded);
-  return FitBitmap(picture, boxWidth, boxHeight);
+  return TellPictureResult(DecodePictureResource(module, resourceId, type, boxWidth, boxHeight));
 }
 
 HBITMAP FitBitmap(HBITMAP source, int boxWidth, int boxHeight) {

@@ -10,8 +10,10 @@
 // A text quiz lists its questions one per line; the other kinds stand in
 // rows of three cells, each with its picture or clip above the answers.
 //
-// Bitmaps: the pane owns the question pictures it loads. A row's three
-// pictures are loaded with its first question; those that no control takes
+// Bitmaps: the pane owns the question pictures it loads. They are decoded
+// ahead on a worker thread (see picture_prefetch.h) and taken in the order
+// of the rows, so a broken one is reported where it always was. A row's
+// three pictures are taken with its first question; those that no control takes
 // are deleted once the row is built, and the pictures the controls show are
 // deleted when the pane is destroyed.
 #include "play/question_pane.h"
@@ -23,6 +25,7 @@
 #include "content/quiz_document.h"
 #include "media/media_host.h"
 #include "media/picture_loader.h"
+#include "media/picture_prefetch.h"
 #include "play/answer_field.h"
 #include "play/answer_judge.h"
 #include "play/answers_file.h"
@@ -55,6 +58,9 @@ constexpr DWORD kClipButtonStyle =
 constexpr int kPictureBox = 260;
 constexpr int kFirstRowTop = 5;
 
+// Started by PrefetchQuestionPictures, taken by the pane that builds next.
+PicturePrefetch* pendingPrefetch = nullptr;
+
 // The answers file, mapped read-only for the time of building.
 struct MappedAnswers {
   HANDLE file = INVALID_HANDLE_VALUE;
@@ -80,6 +86,7 @@ struct BuildState {
   HICON playIcon = nullptr;
   HICON stopIcon = nullptr;
   MappedAnswers answers;
+  PicturePrefetch* prefetch = nullptr;
   RowPictures row;
   int y = kFirstRowTop;
   int rowIndex = 0;
@@ -180,8 +187,8 @@ void LoadRowPictures(BuildState& s, int q) {
   HINSTANCE module = GetModuleHandleA(nullptr);
   int rowHeight = 0;
   for (int i = 0; i < 3; ++i) {
-    HBITMAP bitmap = LoadPictureResource(module, QUESTION_MEDIA_BASE + q + i, PICTURE_RESOURCE_TYPE,
-                                         kPictureBox, kPictureBox);
+    HBITMAP bitmap = TakePrefetchedPicture(s.prefetch, module, QUESTION_MEDIA_BASE + q + i,
+                                           PICTURE_RESOURCE_TYPE, kPictureBox, kPictureBox);
     BITMAP info = {};
     if (bitmap != nullptr && GetObjectA(bitmap, sizeof(info), &info) == sizeof(info)) {
       s.row.width[i] = info.bmWidth;
@@ -308,6 +315,23 @@ bool BuildGridQuestion(BuildState& s, int q) {
   return true;
 }
 
+// The rows take their three pictures each, even past the last question.
+int QuestionPictureCount(const QuizDocument* doc) {
+  const int questions = doc->questionCount < kMaxQuestions ? doc->questionCount : kMaxQuestions;
+  return (questions + 2) / 3 * 3;
+}
+
+PicturePrefetch* TakePendingPrefetch(const QuizDocument* doc) {
+  PicturePrefetch* prefetch = pendingPrefetch;
+  pendingPrefetch = nullptr;
+  if (prefetch == nullptr && doc->mediaKind == MediaPicture) {
+    prefetch =
+        StartPicturePrefetch(GetModuleHandleA(nullptr), QUESTION_MEDIA_BASE + 1, QuestionPictureCount(doc),
+                             PICTURE_RESOURCE_TYPE, kPictureBox, kPictureBox);
+  }
+  return prefetch;
+}
+
 BOOL OnInitDialog(HWND pane) {
   QuizDocument* doc = currentDocument;
   if (rightBrush != nullptr) {
@@ -332,6 +356,7 @@ BOOL OnInitDialog(HWND pane) {
     s.stopIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_STOP_CLIP));
   }
   OpenAnswers(s.answers);
+  s.prefetch = TakePendingPrefetch(doc);
   doc->createPaneFont();
 
   const int questions = doc->questionCount < kMaxQuestions ? doc->questionCount : kMaxQuestions;
@@ -344,11 +369,13 @@ BOOL OnInitDialog(HWND pane) {
         // A clip player that cannot be created ends building here; the
         // next WM_SIZE sets the scroll ranges.
         CloseAnswers(s.answers);
+        EndPicturePrefetch(s.prefetch);
         DeleteUnusedPictures(s.row);
         return TRUE;
       }
     }
   }
+  EndPicturePrefetch(s.prefetch);
   DeleteUnusedPictures(s.row);
   doc->paneContentWidth += doc->answersPerQuestion == 2 ? 80 : 20;
   CloseAnswers(s.answers);
@@ -445,6 +472,19 @@ void OnDestroy(HWND pane) {
 }
 
 }  // namespace
+
+void PrefetchQuestionPictures(const QuizDocument* doc) {
+  if (doc == nullptr || doc->mediaKind != MediaPicture || pendingPrefetch != nullptr)
+    return;
+  pendingPrefetch =
+      StartPicturePrefetch(GetModuleHandleA(nullptr), QUESTION_MEDIA_BASE + 1, QuestionPictureCount(doc),
+                           PICTURE_RESOURCE_TYPE, kPictureBox, kPictureBox);
+}
+
+void DropPrefetchedQuestionPictures() {
+  EndPicturePrefetch(pendingPrefetch);
+  pendingPrefetch = nullptr;
+}
 
 INT_PTR CALLBACK QuestionPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
