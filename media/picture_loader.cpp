@@ -142,10 +142,20 @@ bool IsFittedSize(uint32_t width, uint32_t height, int boxWidth, int boxHeight) 
   return uint32_t(size.width) == width && uint32_t(size.height) == height;
 }
 
+// The screen's depth, asked once: a screen DC per picture costs more than
+// handing back a picture that is already of the screen's kind.
+int ScreenBitsPerPixel() {
+  static const int bits = [] {
+    ScreenDc screen;
+    return screen.get() ? GetDeviceCaps(screen.get(), BITSPIXEL) : 0;
+  }();
+  return bits;
+}
+
 // A bitmap of the screen's own kind needs no copy to be shown as it is.
-bool IsScreenBitmap(HDC screen, int objectSize, const BITMAP& info) {
+bool IsScreenBitmap(int objectSize, const BITMAP& info) {
   return objectSize == static_cast<int>(sizeof(BITMAP)) && info.bmPlanes == 1 &&
-         info.bmBitsPixel == GetDeviceCaps(screen, BITSPIXEL);
+         info.bmBitsPixel == ScreenBitsPerPixel();
 }
 
 // Copies the bytes into a fixed global block, exchanging the halves of each
@@ -286,14 +296,13 @@ HBITMAP FitBitmap(HBITMAP source, int boxWidth, int boxHeight) {
   const int newWidth = fitted.width;
   const int newHeight = fitted.height;
 
+  // Pictures are stored at the size they are shown: a screen bitmap that
+  // already has it would only be copied pixel for pixel.
+  if (newWidth == width && newHeight == height && IsScreenBitmap(objectSize, info))
+    return source;
   HBITMAP result = nullptr;
   {
     ScreenDc screen;
-    // Pictures are stored at the size they are shown: a screen bitmap that
-    // already has it would only be copied pixel for pixel.
-    if (screen.get() && newWidth == width && newHeight == height &&
-        IsScreenBitmap(screen.get(), objectSize, info))
-      return source;
     SelectedBitmap from(screen.get(), source);
     result = screen.get() && from.ok() ? CreateCompatibleBitmap(screen.get(), newWidth, newHeight) : nullptr;
     if (result) {
