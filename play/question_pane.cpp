@@ -321,14 +321,12 @@ int QuestionPictureCount(const QuizDocument* doc) {
   return (questions + 2) / 3 * 3;
 }
 
+// The prefetch started with the quiz, or one started now (a pane made
+// without it); the pane owns it from here on.
 PicturePrefetch* TakePendingPrefetch(const QuizDocument* doc) {
+  PrefetchQuestionPictures(doc);
   PicturePrefetch* prefetch = pendingPrefetch;
   pendingPrefetch = nullptr;
-  if (prefetch == nullptr && doc->mediaKind == MediaPicture) {
-    prefetch =
-        StartPicturePrefetch(GetModuleHandleA(nullptr), QUESTION_MEDIA_BASE + 1, QuestionPictureCount(doc),
-                             PICTURE_RESOURCE_TYPE, kPictureBox, kPictureBox);
-  }
   return prefetch;
 }
 
