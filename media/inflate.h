@@ -1,7 +1,8 @@
 // The PNG decoder's own inflater: the zlib stream of the IDAT chunks
 // (RFC 1950 around RFC 1951) into the image's raw buffer, which it also uses
-// as its history. Reads the chunks in place, decodes Huffman codes one bit at
-// a time against canonical tables on the stack, and never touches the heap.
+// as its history. Reads the chunks in place, decodes Huffman codes through
+// lookup tables built on the stack beside their canonical tables, and never
+// touches the heap.
 #pragma once
 
 #include <cstdint>

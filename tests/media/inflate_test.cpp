@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "media/png_decoder.h"
+
+#ifdef TRIVO_HAVE_ZLIB
+#include <zlib.h>
+#endif
 
 namespace {
 
@@ -314,6 +319,88 @@ TEST(Inflate, SplitIdatDecodesTheSame) {
     EXPECT_EQ(InflateChunks(stream, 4096, everyByte).out, whole.out);
   }
 }
+
+#ifdef TRIVO_HAVE_ZLIB
+// Data whose literal frequencies halve from symbol to symbol, with matches at
+// spread-out distances: zlib gives its rare literals and distances codes
+// longer than any lookup table holds.
+Bytes SkewedData(size_t size, uint32_t seed) {
+  Bytes data;
+  uint32_t state = seed;
+  auto next = [&state] { return state = state * 1103515245u + 12345u, state >> 8; };
+  while (data.size() < size) {
+    uint32_t r = next();
+    if (r % 16 == 0 && data.size() > 40000) {
+      size_t distance = 1 + next() % 32768;
+      size_t length = 3 + next() % 40;
+      for (size_t i = 0; i < length && data.size() < size; i++) {
+        data.push_back(data[data.size() - distance]);
+      }
+      continue;
+    }
+    uint8_t symbol = 0;
+    while (symbol < 40 && (next() & 1) != 0) {
+      symbol++;
+    }
+    data.push_back(uint8_t(symbol * 5));
+  }
+  return data;
+}
+
+// zlib's output with the level switched between pieces, so that stored
+// blocks follow Huffman blocks at any bit position.
+Bytes ZlibStream(const Bytes& data, const std::vector<int>& levels, int strategy) {
+  z_stream z{};
+  EXPECT_EQ(deflateInit2(&z, levels[0], Z_DEFLATED, 15, 9, strategy), Z_OK);
+  Bytes out(deflateBound(&z, uLong(data.size())) + 1024 * levels.size());
+  z.next_out = out.data();
+  z.avail_out = uInt(out.size());
+  size_t piece = data.size() / levels.size() + 1;
+  for (size_t i = 0; i < levels.size(); i++) {
+    if (i > 0) {
+      EXPECT_EQ(deflateParams(&z, levels[i], strategy), Z_OK);
+    }
+    size_t from = std::min(data.size(), i * piece);
+    z.next_in = const_cast<uint8_t*>(data.data() + from);
+    z.avail_in = uInt(std::min(data.size(), from + piece) - from);
+    EXPECT_EQ(deflate(&z, i + 1 == levels.size() ? Z_FINISH : Z_NO_FLUSH),
+              i + 1 == levels.size() ? Z_STREAM_END : Z_OK);
+  }
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+TEST(Inflate, AgreesWithZlibOnEveryStrategyAndChunking) {
+  Bytes data = SkewedData(200000, 7);
+  for (int strategy : {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_HUFFMAN_ONLY, Z_RLE, Z_FIXED}) {
+    for (const std::vector<int>& levels : {std::vector<int>{1}, {9}, {9, 0, 6, 0, 1}, {0, 9}}) {
+      Bytes stream = ZlibStream(data, levels, strategy);
+      SCOPED_TRACE(testing::Message() << "strategy " << strategy << ", first level " << levels[0]);
+      Result whole = InflateChunks(stream, data.size());
+      ASSERT_EQ(whole.reason, InflateOk);
+      EXPECT_TRUE(whole.out == data);
+      // Chunks of a few bytes and of odd sizes, as encoders split IDAT data.
+      for (size_t step : {size_t(5), size_t(4093)}) {
+        std::vector<size_t> cuts;
+        for (size_t at = step; at < stream.size(); at += step) {
+          cuts.push_back(at);
+        }
+        Result split = InflateChunks(stream, data.size(), cuts);
+        ASSERT_EQ(split.reason, InflateOk) << step;
+        EXPECT_TRUE(split.out == data) << step;
+      }
+      // Cut anywhere before its last 8 bytes (the final block's end and the
+      // trailer), the stream needs bytes it does not have.
+      for (size_t cut = 2; cut + 8 < stream.size(); cut += stream.size() / 7) {
+        EXPECT_EQ(InflateChunks(Bytes(stream.begin(), stream.begin() + long(cut)), data.size()).reason,
+                  InflateInputEnded)
+            << cut;
+      }
+    }
+  }
+}
+#endif
 
 TEST(Inflate, NotFailures) {
   Bytes stream = StoredStream(Text("abc"));
