@@ -187,15 +187,18 @@ int Fail(PngImage* image, PngError error) {
   return 0;
 }
 
+// The Paeth predictor (PNG 9.4) in a form without its three distances:
+// with t = 3c - a - b, p = a + b - c is nearest the larger of a (left) and
+// b (above) when t <= min(a, b), nearest the smaller when max(a, b) <= t,
+// and nearest c (above left) otherwise, ties falling as the standard orders
+// them. It gives the same byte for every a, b and c, and compiles to selects
+// where the three-distance form branches unpredictably.
 inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
-  int p = int(a) + int(b) - int(c);
-  int pa = p > a ? p - a : a - p;
-  int pb = p > b ? p - b : b - p;
-  int pc = p > c ? p - c : c - p;
-  if (pa <= pb && pa <= pc) {
-    return a;
-  }
-  return pb <= pc ? b : c;
+  int threshold = 3 * int(c) - (int(a) + int(b));
+  int low = a < b ? a : b;
+  int high = a < b ? b : a;
+  int notLow = high <= threshold ? low : c;
+  return uint8_t(threshold <= low ? high : notLow);
 }
 
 // Undoes one row's filter (PNG, ISO/IEC 15948, 9.2) from `raw` into `row`;
