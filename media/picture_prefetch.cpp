@@ -1,8 +1,13 @@
 // The worker decodes the pictures in id order and publishes each result
-// under the lock; a take waits on the condition until its slot is done. The
-// worker shows nothing itself and keeps its own COM apartment, which it ends
-// before it returns. Stopping is checked between pictures, so ending the
-// prefetch waits at most for the picture being decoded.
+// under the lock. A take whose picture the worker has not reached decodes it
+// on the spot; one whose picture the worker is decoding decodes the next
+// waiting one meanwhile. So the taking thread decodes only while it would
+// otherwise wait, and only pictures it is about to take: the pane, which
+// needs each row's pictures before it lays the row out, keeps building while
+// the worker goes on. Each slot is claimed by one thread only. The worker
+// shows nothing itself and keeps its own COM apartment, which it ends before
+// it returns. Stopping is checked between pictures, so ending the prefetch
+// waits at most for the picture being decoded.
 #include "media/picture_prefetch.h"
 
 #include <new>
@@ -13,9 +18,16 @@ namespace {
 
 constexpr int kMaxPrefetched = 512;
 
+enum SlotState : unsigned char {
+  SlotWaiting,   // nobody has claimed it
+  SlotDecoding,  // claimed by a thread that is decoding it
+  SlotDone,      // its result is ready
+  SlotTaken,     // handed over; a later take loads on the spot
+};
+
 struct Slot {
   PictureResult result;
-  bool taken;
+  SlotState state;
 };
 
 }  // namespace
@@ -27,9 +39,9 @@ struct PicturePrefetch {
   int count;
   int boxWidth;
   int boxHeight;
-  SRWLOCK lock;
+  SRWLOCK lock;  // guards the slots, next and stopping
   CONDITION_VARIABLE progress;
-  int done;  // slots the worker has filled, under the lock
+  int next;  // where the worker looks for its next slot; none before it waits
   bool stopping;
   HANDLE worker;
   Slot slots[kMaxPrefetched];
@@ -37,46 +49,83 @@ struct PicturePrefetch {
 
 namespace {
 
-bool ShouldStop(PicturePrefetch* prefetch) {
-  AcquireSRWLockShared(&prefetch->lock);
-  const bool stopping = prefetch->stopping;
-  ReleaseSRWLockShared(&prefetch->lock);
-  return stopping;
+PictureResult Decode(const PicturePrefetch* prefetch, int slot) {
+  return DecodePictureResource(prefetch->module, prefetch->firstId + slot, prefetch->type, prefetch->boxWidth,
+                               prefetch->boxHeight);
+}
+
+// Under the lock: the first waiting slot from `from` on, claimed, or -1.
+int ClaimWaiting(PicturePrefetch* prefetch, int from) {
+  for (int i = from; i < prefetch->count; ++i) {
+    if (prefetch->slots[i].state == SlotWaiting) {
+      prefetch->slots[i].state = SlotDecoding;
+      return i;
+    }
+  }
+  return -1;
+}
+
+void Publish(PicturePrefetch* prefetch, int slot, const PictureResult& result) {
+  AcquireSRWLockExclusive(&prefetch->lock);
+  prefetch->slots[slot].result = result;
+  prefetch->slots[slot].state = SlotDone;
+  ReleaseSRWLockExclusive(&prefetch->lock);
+  WakeAllConditionVariable(&prefetch->progress);
 }
 
 DWORD WINAPI DecodeAhead(void* context) {
   auto* prefetch = static_cast<PicturePrefetch*>(context);
-  for (int i = 0; i < prefetch->count && !ShouldStop(prefetch); ++i) {
-    const PictureResult result = DecodePictureResource(
-        prefetch->module, prefetch->firstId + i, prefetch->type, prefetch->boxWidth, prefetch->boxHeight);
+  for (;;) {
     AcquireSRWLockExclusive(&prefetch->lock);
-    prefetch->slots[i].result = result;
-    prefetch->done = i + 1;
+    const int slot = prefetch->stopping ? -1 : ClaimWaiting(prefetch, prefetch->next);
+    if (slot >= 0)
+      prefetch->next = slot + 1;
     ReleaseSRWLockExclusive(&prefetch->lock);
-    WakeAllConditionVariable(&prefetch->progress);
+    if (slot < 0)
+      break;
+    Publish(prefetch, slot, Decode(prefetch, slot));
   }
   LeavePictureApartment();
-  // A stop leaves the rest undone: whoever waits is woken to see it.
-  AcquireSRWLockExclusive(&prefetch->lock);
-  prefetch->count = prefetch->done;
-  ReleaseSRWLockExclusive(&prefetch->lock);
-  WakeAllConditionVariable(&prefetch->progress);
   return 0;
 }
 
-// The result of slot i once the worker is past it; false when the worker
-// stopped before it.
-bool WaitForSlot(PicturePrefetch* prefetch, int i, PictureResult* result) {
+// The result of slot i, decoded by whichever thread got to it; false when it
+// was taken before.
+bool TakeSlot(PicturePrefetch* prefetch, int i, PictureResult* result) {
   AcquireSRWLockExclusive(&prefetch->lock);
-  while (prefetch->done <= i && i < prefetch->count)
+  for (;;) {
+    Slot& slot = prefetch->slots[i];
+    if (slot.state == SlotTaken) {
+      ReleaseSRWLockExclusive(&prefetch->lock);
+      return false;
+    }
+    if (slot.state == SlotDone) {
+      *result = slot.result;
+      slot.state = SlotTaken;
+      ReleaseSRWLockExclusive(&prefetch->lock);
+      return true;
+    }
+    if (slot.state == SlotWaiting) {
+      slot.state = SlotDecoding;
+      ReleaseSRWLockExclusive(&prefetch->lock);
+      *result = Decode(prefetch, i);
+      AcquireSRWLockExclusive(&prefetch->lock);
+      prefetch->slots[i].state = SlotTaken;
+      ReleaseSRWLockExclusive(&prefetch->lock);
+      WakeAllConditionVariable(&prefetch->progress);
+      return true;
+    }
+    // Another thread is decoding it: decode the next one meanwhile, which
+    // this thread is about to need.
+    const int help = ClaimWaiting(prefetch, i + 1);
+    if (help >= 0) {
+      ReleaseSRWLockExclusive(&prefetch->lock);
+      Publish(prefetch, help, Decode(prefetch, help));
+      AcquireSRWLockExclusive(&prefetch->lock);
+      continue;
+    }
     SleepConditionVariableSRW(&prefetch->progress, &prefetch->lock, INFINITE, 0);
-  const bool ready = prefetch->done > i && !prefetch->slots[i].taken;
-  if (ready) {
-    *result = prefetch->slots[i].result;
-    prefetch->slots[i].taken = true;
   }
-  ReleaseSRWLockExclusive(&prefetch->lock);
-  return ready;
 }
 
 bool SameType(const char* a, const char* b) {
@@ -113,7 +162,7 @@ HBITMAP TakePrefetchedPicture(PicturePrefetch* prefetch, HINSTANCE module, int i
   PictureResult result;
   if (prefetch && prefetch->module == module && SameType(prefetch->type, type) &&
       prefetch->boxWidth == boxWidth && prefetch->boxHeight == boxHeight && id >= prefetch->firstId &&
-      id - prefetch->firstId < kMaxPrefetched && WaitForSlot(prefetch, id - prefetch->firstId, &result)) {
+      id - prefetch->firstId < prefetch->count && TakeSlot(prefetch, id - prefetch->firstId, &result)) {
     return TellPictureResult(result);
   }
   return LoadPictureResource(module, id, type, boxWidth, boxHeight);
@@ -127,8 +176,8 @@ void EndPicturePrefetch(PicturePrefetch* prefetch) {
   ReleaseSRWLockExclusive(&prefetch->lock);
   WaitForSingleObject(prefetch->worker, INFINITE);
   CloseHandle(prefetch->worker);
-  for (int i = 0; i < prefetch->done; ++i) {
-    if (!prefetch->slots[i].taken && prefetch->slots[i].result.bitmap)
+  for (int i = 0; i < prefetch->count; ++i) {
+    if (prefetch->slots[i].state == SlotDone && prefetch->slots[i].result.bitmap)
       DeleteObject(prefetch->slots[i].result.bitmap);
   }
   delete prefetch;

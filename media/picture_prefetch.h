@@ -15,9 +15,10 @@ struct PicturePrefetch;
 // worker could be started; the take below then loads on the spot.
 PicturePrefetch* StartPicturePrefetch(HINSTANCE module, int firstId, int count, const char* type,
                                       int boxWidth, int boxHeight);
-// The picture with that id, fitted into the prefetch's box: waits for the
-// worker to reach it, shows its message if it has one and hands the bitmap
-// over. An id outside the range, one taken before, or a null prefetch is
+// The picture with that id, fitted into the prefetch's box: decoded here if
+// the worker has not reached it, else waited for while this thread decodes
+// the next pictures nobody has claimed; shows its message if it has one and
+// hands the bitmap over. An id outside the range, one taken before, or a null prefetch is
 // loaded here and now with LoadPictureResource.
 HBITMAP TakePrefetchedPicture(PicturePrefetch* prefetch, HINSTANCE module, int id, const char* type,
                               int boxWidth, int boxHeight);

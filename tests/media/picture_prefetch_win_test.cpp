@@ -82,6 +82,27 @@ TEST(PicturePrefetch, GivesWhatALoadHereGivesAndTellsOnlyWhenTaken) {
   EndPicturePrefetch(prefetch);
 }
 
+// Taken in row order from the start, as the pane does: the take waits on the
+// worker's first pictures while decoding from the far end, or decodes its
+// own. Whoever decoded it, each picture is the one a load here gives, and the
+// broken PNG tells its message when it is taken, not when it is decoded.
+TEST(PicturePrefetch, RowOrderTakesShareTheDecodingAndTellInOrder) {
+  for (int round = 0; round < 5; ++round) {
+    MessageRecorder recorder;
+    PicturePrefetch* prefetch =
+        StartPicturePrefetch(GetModuleHandleA(nullptr), kFirst, kCount, "IMG", 260, 260);
+    ASSERT_NE(prefetch, nullptr);
+    std::vector<HBITMAP> taken;
+    for (int id = kFirst; id < kFirst + kCount; ++id) {
+      taken.push_back(Take(prefetch, id));
+      EXPECT_EQ(recorder.messages().size(), id < kBrokenPng ? 0u : 1u) << id;
+    }
+    EndPicturePrefetch(prefetch);
+    for (int i = 0; i < kCount; ++i)
+      ExpectSamePicture(taken[size_t(i)], LoadHere(kFirst + i), kFirst + i);
+  }
+}
+
 TEST(PicturePrefetch, TakesOutsideTheRangeAgainOrWithoutPrefetchLoadHere) {
   MessageRecorder recorder;
   PicturePrefetch* prefetch = StartPicturePrefetch(GetModuleHandleA(nullptr), kFirst, 3, "IMG", 260, 260);
