@@ -4,16 +4,17 @@
 # pictures (a JPEG and a PNG variant, each question with an answer
 # picture), a 96-question text quiz and the demo, builds them with the tool,
 # then starts each one and the empty-window program in turn under Wine,
-# ROUNDS times (default 7), and prints the medians of the start-up time over
-# the empty window's and of the peak memory over the empty window's, with
-# the file sizes, each beside its goal. Figures only: nothing fails on them.
+# ROUNDS times (default 15: one start under Wine varies by a third from
+# run to run on a small machine), and prints the medians of the start-up
+# time over the empty window's and of the peak memory over the empty
+# window's, with the file sizes, each beside its goal. Figures only: nothing fails on them.
 # Needs build/windows (player, empty_window, startup_probe) and
 # build/native (trivo); scripts/bench.sh builds them. With
 # TRIVO_BENCH_KEEP=1 the picture quizzes are also built with --keep-pictures
 # (jpegkeep, pngkeep) and measured beside the others.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-rounds=${1:-7}
+rounds=${1:-15}
 trivo=$root/build/native/tool/trivo
 template=$root/build/windows/app/trivo-player.exe
 programs=$root/build/windows/bench/startup

@@ -1,5 +1,6 @@
 // Inflater: hand-built deflate streams (one per failure, each field
-// commented), IDAT chains split at every byte, and the canonical tables.
+// commented), IDAT chains split at every byte, zlib's own streams and the
+// canonical tables.
 #include "media/inflate.h"
 
 #include <gtest/gtest.h>
