@@ -105,22 +105,12 @@ bool TakeSlot(PicturePrefetch* prefetch, int i, PictureResult* result) {
       ReleaseSRWLockExclusive(&prefetch->lock);
       return true;
     }
-    if (slot.state == SlotWaiting) {
-      slot.state = SlotDecoding;
+    // Its own picture if nobody has claimed it; else, while another thread
+    // decodes that one, the next waiting one, which it is about to need.
+    const int claimed = ClaimWaiting(prefetch, i);
+    if (claimed >= 0) {
       ReleaseSRWLockExclusive(&prefetch->lock);
-      *result = Decode(prefetch, i);
-      AcquireSRWLockExclusive(&prefetch->lock);
-      prefetch->slots[i].state = SlotTaken;
-      ReleaseSRWLockExclusive(&prefetch->lock);
-      WakeAllConditionVariable(&prefetch->progress);
-      return true;
-    }
-    // Another thread is decoding it: decode the next one meanwhile, which
-    // this thread is about to need.
-    const int help = ClaimWaiting(prefetch, i + 1);
-    if (help >= 0) {
-      ReleaseSRWLockExclusive(&prefetch->lock);
-      Publish(prefetch, help, Decode(prefetch, help));
+      Publish(prefetch, claimed, Decode(prefetch, claimed));
       AcquireSRWLockExclusive(&prefetch->lock);
       continue;
     }
