@@ -268,6 +268,7 @@ function buildQuestion(question, index) {
 }
 
 export function renderQuestions(focusSelector) {
+  drawnDiagnostics = '';
   const list = $('questions');
   const tries = new Map([...list.querySelectorAll('input.try')].map((input) => [input.id, input.value]));
   list.replaceChildren(...state.model.questions.map(buildQuestion));
@@ -322,8 +323,15 @@ function diagnosticItem(diagnostic, withField) {
   return item;
 }
 
+// The diagnostics the page shows, as JSON with the language: a check after
+// a keystroke mostly finds the same ones, and 300 of them take a while to draw.
+let drawnDiagnostics = '';
+
 export function renderDiagnostics() {
   const t = state.t;
+  const shown = JSON.stringify([t('error'), state.diagnostics]);
+  if (shown === drawnDiagnostics) return;
+  drawnDiagnostics = shown;
   for (const list of document.querySelectorAll('[data-diag]')) list.replaceChildren();
   for (const input of document.querySelectorAll('[aria-invalid]')) input.removeAttribute('aria-invalid');
   const general = $('general-diagnostics');
