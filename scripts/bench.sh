@@ -25,3 +25,9 @@ echo "== build time of the 96-picture quiz"
 bench/build/build_speed.sh "${TRIVO_BENCH_ROUNDS:-7}"
 echo "== start-up of quiz players under Wine"
 bench/startup/startup.sh "${TRIVO_BENCH_ROUNDS:-15}"
+echo "== the authoring page over the 96-picture quiz (needs build/wasm: scripts/test-web.sh)"
+if [ -f web/site/core/trivo-core.wasm ]; then
+  (cd web && npm ci --no-audit --no-fund >/dev/null) && node bench/web/author-bench.mjs "${TRIVO_BENCH_ROUNDS:-15}"
+else
+  echo "no web core in web/site/core: skipped"
+fi
