@@ -447,15 +447,6 @@ int Run(int argc, char** argv) {
                     "write a SCORM package (1.2 or 2004) for learning platforms instead of the executable");
   build->add_option("--page", scormRequest.pagePath, "with --scorm: the quiz page to package");
 
-  CLI::App* scorm = app.add_subcommand("scorm", "Package a quiz executable for learning platforms (SCORM)");
-  scorm->add_option("VERSION", scormRequest.version, "1.2 or 2004")->required();
-  scorm->add_option("QUIZ", exePath, "quiz executable")->required();
-  scorm->add_option("-o,--output", output, "package to write (.zip)")->required();
-  scorm->add_option("--pass-score", scormRequest.passScore, "pass mark in percent of the questions")
-      ->check(CLI::Range(0, 100))
-      ->default_str(std::to_string(kDefaultPassScore));
-  scorm->add_option("--page", scormRequest.pagePath, "the quiz page to package");
-
   CLI::App* unpack = app.add_subcommand("unpack", "Write back the source and media of a quiz executable");
   unpack->add_option("QUIZ", exePath, "quiz executable")->required();
   unpack->add_option("-o,--output", directory, "folder to write quiz.toml and the media into")->required();
@@ -477,6 +468,15 @@ int Run(int argc, char** argv) {
 
   CLI::App* play = app.add_subcommand("play", "Play a quiz executable (under Wine on Linux)");
   play->add_option("QUIZ", exePath, "quiz executable")->required();
+
+  CLI::App* scorm = app.add_subcommand("scorm", "Package a quiz executable for learning platforms (SCORM)");
+  scorm->add_option("VERSION", scormRequest.version, "1.2 or 2004")->required();
+  scorm->add_option("QUIZ", exePath, "quiz executable")->required();
+  scorm->add_option("-o,--output", output, "package to write (.zip)")->required();
+  scorm->add_option("--pass-score", scormRequest.passScore, "pass mark in percent of the questions")
+      ->check(CLI::Range(0, 100))
+      ->default_str(std::to_string(kDefaultPassScore));
+  scorm->add_option("--page", scormRequest.pagePath, "the quiz page to package");
 
   app.set_version_flag("--version", VersionText(),
                        "Print the version and the built-in player's size and checksum");
