@@ -126,19 +126,22 @@ std::string ScormManifest(ScormVersion version, const ScormQuiz& quiz) {
   return version == ScormVersion::Scorm12 ? Manifest12(quiz, title) : Manifest2004(quiz, title);
 }
 
-std::string PageWithPassScore(const std::string& html, int passScore) {
-  const std::string meta = "<meta name=\"trivo-pass-score\" content=\"" + std::to_string(passScore) + "\">";
+std::string PageForPackage(const std::string& html, ScormVersion version, int passScore) {
+  const std::string metas = std::string("<meta name=\"trivo-scorm\" content=\"") +
+                            (version == ScormVersion::Scorm12 ? "1.2" : "2004") +
+                            "\">\n<meta name=\"trivo-pass-score\" content=\"" + std::to_string(passScore) +
+                            "\">";
   const size_t head = html.find("<head>");
   if (head == std::string::npos) {
-    return meta + "\n" + html;
+    return metas + "\n" + html;
   }
-  return html.substr(0, head + 6) + "\n" + meta + html.substr(head + 6);
+  return html.substr(0, head + 6) + "\n" + metas + html.substr(head + 6);
 }
 
 ZipError MakeScormPackage(ScormVersion version, const ScormQuiz& quiz, const std::string& pageHtml,
                           std::vector<uint8_t>* zip) {
   const std::string manifest = ScormManifest(version, quiz);
-  const std::string page = PageWithPassScore(pageHtml, quiz.passScore);
+  const std::string page = PageForPackage(pageHtml, version, quiz.passScore);
   const std::vector<ZipEntry> entries = {
       {"imsmanifest.xml", std::vector<uint8_t>(manifest.begin(), manifest.end())},
       {kScormLaunchFile, std::vector<uint8_t>(page.begin(), page.end())},

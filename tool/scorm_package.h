@@ -29,8 +29,10 @@ struct ScormQuiz {
 int PassQuestions(const ScormQuiz& quiz);
 
 std::string ScormManifest(ScormVersion version, const ScormQuiz& quiz);
-// The page with the pass mark the page reports against, as
-// <meta name="trivo-pass-score" content="N"> at the top of its head.
-std::string PageWithPassScore(const std::string& html, int passScore);
+// The page with what it reports against, at the top of its head: the pass
+// mark (<meta name="trivo-pass-score" content="N">) and the SCORM version
+// (<meta name="trivo-scorm" content="1.2">), whose run-time the page looks
+// for first, since some platforms offer both.
+std::string PageForPackage(const std::string& html, ScormVersion version, int passScore);
 ZipError MakeScormPackage(ScormVersion version, const ScormQuiz& quiz, const std::string& pageHtml,
                           std::vector<uint8_t>* zip);

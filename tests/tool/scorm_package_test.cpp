@@ -29,8 +29,9 @@ TEST(ScormPackage, WritesThePassMarkWhereEachVersionReadsIt) {
   EXPECT_NE(v2004.find("satisfiedByMeasure=\"true\""), std::string::npos);
   EXPECT_NE(v2004.find("adlcp:scormType=\"sco\""), std::string::npos);
 
-  EXPECT_EQ(PageWithPassScore("<html><head><title>x</title>", 65),
-            "<html><head>\n<meta name=\"trivo-pass-score\" content=\"65\"><title>x</title>");
+  EXPECT_EQ(PageForPackage("<html><head><title>x</title>", ScormVersion::Scorm12, 65),
+            "<html><head>\n<meta name=\"trivo-scorm\" content=\"1.2\">\n"
+            "<meta name=\"trivo-pass-score\" content=\"65\"><title>x</title>");
   ScormVersion version;
   EXPECT_TRUE(ParseScormVersion("2004", &version) && version == ScormVersion::Scorm2004);
   EXPECT_FALSE(ParseScormVersion("2004 4th", &version));

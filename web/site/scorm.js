@@ -44,15 +44,18 @@ function searchFrom(start, name) {
   return null;
 }
 
+// The run-time of the package's version first (a platform may offer both),
+// then the other.
 export function findApi(win = window) {
-  for (const version of ['2004', '1.2']) {
+  const preferred = win.document.querySelector('meta[name="trivo-scorm"]')?.content === '1.2' ? '1.2' : '2004';
+  let top = null;
+  try {
+    top = win.top;
+  } catch {
+    top = null;
+  }
+  for (const version of [preferred, preferred === '1.2' ? '2004' : '1.2']) {
     const name = VERSIONS[version].api;
-    let top = null;
-    try {
-      top = win.top;
-    } catch {
-      top = null;
-    }
     const api = searchFrom(win, name) || (top && top.opener ? searchFrom(top.opener, name) : null);
     if (api) return { version, api };
   }

@@ -14,8 +14,8 @@ const BIG_ANSWER = 240;  // characters of each expected answer of the largest qu
 let site;
 let root;
 
-// The platform: the run-time on window.API or window.API_1484_11, every call
-// logged as [name, ...arguments, result], then the launch page in an iframe.
+// The platform: the run-time of the package's version, every call logged as
+// [name, ...arguments, result], then the launch page in an iframe.
 const PLATFORM = `<!DOCTYPE html><html><head><meta charset="utf-8"></head><body>
 <script src="scorm-again/scorm12.js"></script><script src="scorm-again/scorm2004.js"></script>
 <script>
@@ -30,6 +30,9 @@ for (const name of ['LMSInitialize', 'LMSFinish', 'LMSGetValue', 'LMSSetValue', 
   api[name] = (...args) => { const result = call(...args); calls.push([name, ...args, String(result)]); return result; };
 }
 window[options.version === '1.2' ? 'API' : 'API_1484_11'] = window.api = api;
+// The other version's run-time too, unlogged, as platforms that offer both.
+window[options.version === '1.2' ? 'API_1484_11' : 'API'] =
+  options.version === '1.2' ? new Scorm2004API({ logLevel: 5 }) : new Scorm12API({ logLevel: 5 });
 const frame = document.createElement('iframe');
 frame.style.cssText = 'width: 1100px; height: 800px';
 frame.src = options.launch;
