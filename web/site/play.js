@@ -73,6 +73,11 @@ async function openQuiz(bytes, name) {
   $('answers-open').hidden = false;
   const problems = [...opened.messages, ...page.pictureProblems];
   if (problems.length > 0) showProblem(problems.join('\n'));
+  const show = (state) => {
+    render(state);
+    remember();
+  };
+  document.dispatchEvent(new CustomEvent('trivo:opened', { detail: { quiz: page.quiz, core, show, tell: showProblem } }));
 }
 
 async function openFile(file) {
@@ -342,6 +347,7 @@ function render(state) {
     }
   });
   if (before) announceChanges(before, state);
+  document.dispatchEvent(new CustomEvent('trivo:state', { detail: { state } }));
 }
 
 function announceChanges(before, state) {
