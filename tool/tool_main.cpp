@@ -12,13 +12,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include "media/png_decoder.h"
 #include "tool/command_suggest.h"
 #include "tool/embedded_player.h"
 #include "tool/file_io.h"
 #include "tool/judge_text.h"
 #include "tool/picture_check.h"
 #include "tool/play_command.h"
+#include "tool/png_error_text.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
 #include "tool/sha256.h"
@@ -344,8 +344,8 @@ int RunDecode(const std::string& picture, const std::string& output) {
   if (!DecodePngToBmp(png, &bmp, &errorCode)) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%04X", static_cast<unsigned>(errorCode));
-    std::cerr << picture << ": the player's PNG decoder refuses this picture (error " << code << ", "
-              << ToString(static_cast<PngError>(errorCode)) << ")\n";
+    std::cerr << picture << ": the player's PNG decoder refuses this picture (error " << code
+              << "): " << PngErrorText(errorCode, png) << "\n";
     return kExitInvalid;
   }
   if (!WriteCommandLineFile(fs::u8path(output), bmp.data(), bmp.size(), "the file")) {
