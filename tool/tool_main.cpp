@@ -13,13 +13,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include "media/png_decoder.h"
 #include "tool/command_suggest.h"
 #include "tool/embedded_player.h"
 #include "tool/file_io.h"
 #include "tool/judge_text.h"
 #include "tool/picture_check.h"
 #include "tool/play_command.h"
+#include "tool/png_error_text.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
 #include "tool/scorm_package.h"
@@ -416,8 +416,8 @@ int RunDecode(const std::string& picture, const std::string& output) {
   if (!DecodePngToBmp(png, &bmp, &errorCode)) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%04X", static_cast<unsigned>(errorCode));
-    std::cerr << picture << ": the player's PNG decoder refuses this picture (error " << code << ", "
-              << ToString(static_cast<PngError>(errorCode)) << ")\n";
+    std::cerr << picture << ": the player's PNG decoder refuses this picture (error " << code
+              << "): " << PngErrorText(errorCode, png) << "\n";
     return kExitInvalid;
   }
   if (!WriteCommandLineFile(fs::u8path(output), bmp.data(), bmp.size(), "the file")) {
@@ -478,8 +478,11 @@ int Run(int argc, char** argv) {
       ->default_str(std::to_string(kDefaultPassScore));
   scorm->add_option("--page", scormRequest.pagePath, "the quiz page to package");
 
-  app.set_version_flag("--version", VersionText(),
-                       "Print the version and the built-in player's size and checksum");
+  // The checksum of the built-in player is worked out only when asked for:
+  // it took longer than the rest of a start-up.
+  app.set_version_flag(
+      "--version", [] { return VersionText(); },
+      "Print the version and the built-in player's size and checksum");
 
   if (IsUnknownCommand(app, argc, argv)) {
     return kExitUsage;

@@ -160,6 +160,7 @@ TEST_F(ToolCliTest, DecodeWritesABmpOrNothing) {
       Trivo("decode '" + (folder_ / "bad.png").string() + "' -o '" + (folder_ / "bad.bmp").string() + "'");
   EXPECT_EQ(bad.code, 1);
   EXPECT_NE(bad.err.find("error 0x"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("it holds no image data (no IDAT chunk)"), std::string::npos) << bad.err;
   EXPECT_FALSE(std::filesystem::exists(folder_ / "bad.bmp"));
 }
 
