@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "content/quiz_document.h"  // kMaxTextLength
 #include "content/quiz_grammar.h"
 
 struct Diagnostic {
@@ -40,7 +41,6 @@ struct CompiledQuiz {
 };
 
 constexpr int kMaxQuizQuestions = 96;
-constexpr size_t kMaxTextLength = 259;  // characters of a text buffer
 constexpr size_t kMaxLinkLength = 24;
 constexpr size_t kMaxFooterLength = 42;
 constexpr uint8_t kQuizLeadByte = 1;

@@ -12,6 +12,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "content/sha256.h"
 #include "media/png_decoder.h"
 #include "tool/command_suggest.h"
 #include "tool/embedded_player.h"
@@ -21,7 +22,6 @@
 #include "tool/play_command.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
-#include "tool/sha256.h"
 #include "tool/starter_quiz.h"
 
 #ifdef _WIN32
