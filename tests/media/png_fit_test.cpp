@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "media/png_decoder.h"
+#include "tests/support/png_bytes.h"
 
 #ifdef TRIVO_HAVE_SPNG
 #include <spng.h>
@@ -22,23 +23,8 @@ using Bytes = std::vector<uint8_t>;
 
 const std::string kSuite = std::string(TRIVO_TESTDATA_DIR) + "/pngsuite/";
 
-Bytes ReadFile(const std::string& path) {
-  Bytes bytes;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    return bytes;
-  }
-  uint8_t buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + got);
-  }
-  std::fclose(file);
-  return bytes;
-}
-
 TEST(PngFit, HalvingAveragesEachSquareOfFour) {
-  const Bytes png = ReadFile(kSuite + "basn2c08.png");  // 32 x 32 RGB
+  const Bytes png = ReadTestFile(kSuite + "basn2c08.png");  // 32 x 32 RGB
   ASSERT_FALSE(png.empty());
   uint32_t width = 0, height = 0, error = 0;
   ASSERT_TRUE(ReadPngHeader(png.data(), png.size(), &width, &height, &error));
@@ -64,7 +50,7 @@ TEST(PngFit, HalvingAveragesEachSquareOfFour) {
 }
 
 TEST(PngFit, BrokenOrRefusedPicturesGiveTheDecodersError) {
-  Bytes png = ReadFile(kSuite + "basn2c08.png");
+  Bytes png = ReadTestFile(kSuite + "basn2c08.png");
   ASSERT_FALSE(png.empty());
   for (size_t cut : {size_t{0}, size_t{8}, size_t{40}, png.size() - 20}) {
     const PngFitResult result = DecodePngFitted(png.data(), cut, 10, 10);
@@ -86,7 +72,7 @@ TEST(PngFit, AtItsOwnSizeEveryPixelIsTheReferenceColourMadeOpaque) {
     if (entry.path().extension() != ".png" || name[0] == 'x') {
       continue;  // x*: deliberately broken
     }
-    const Bytes png = ReadFile(entry.path().string());
+    const Bytes png = ReadTestFile(entry.path().string());
     uint32_t width = 0, height = 0, error = 0;
     if (!ReadPngHeader(png.data(), png.size(), &width, &height, &error)) {
       continue;

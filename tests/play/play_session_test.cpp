@@ -10,23 +10,9 @@
 #include "content/quiz_colours.h"
 #include "play/play_rules.h"
 #include "play/verdict_rules.h"
+#include "tests/play/play_test_quiz.h"
 
 namespace {
-
-void MakeQuiz(QuizDocument& doc, int count, int answers, int mode) {
-  doc.mediaKind = MediaPicture;
-  doc.answersPerQuestion = answers;
-  doc.revealMode = mode;
-  for (int q = 1; q <= count; ++q) {
-    const std::string a = "A" + std::to_string(q);
-    doc.addQuestion(a.c_str(), ("B" + std::to_string(q)).c_str(), "");
-    CopyText(doc.scoreCodes[q - 1], kTextCapacity, ("C" + std::to_string(q)).c_str());
-  }
-  doc.questionCount = count;
-  for (int r = 0; r < kMaxRows; ++r) {
-    doc.rowHeights[r] = 100;
-  }
-}
 
 TEST(PlaySession, TypingJudgesRevealsAndScores) {
   QuizDocument doc;
