@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "content/quiz_document.h"
+#include "content/quiz_document.h"  // kMaxQuestions, kMaxTextLength
 #include "content/quiz_grammar.h"
 
 struct Diagnostic {
@@ -47,7 +47,6 @@ struct CompiledQuiz {
 };
 
 constexpr int kMaxQuizQuestions = kMaxQuestions;
-constexpr size_t kMaxTextLength = 259;  // characters of a text buffer
 constexpr size_t kMaxLinkLength = 24;
 constexpr size_t kMaxFooterLength = 42;
 constexpr uint8_t kQuizLeadByte = 1;

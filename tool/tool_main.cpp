@@ -13,6 +13,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "content/sha256.h"
+#include "media/png_decoder.h"
 #include "tool/command_suggest.h"
 #include "tool/embedded_player.h"
 #include "tool/file_io.h"
@@ -23,7 +25,6 @@
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
 #include "tool/scorm_package.h"
-#include "tool/sha256.h"
 #include "tool/starter_quiz.h"
 
 #ifdef _WIN32

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "content/sha256.h"
 #include "tests/tool/tool_test_support.h"
-#include "tool/sha256.h"
 
 namespace {
 

@@ -15,6 +15,16 @@ export class CoreError extends Error {
   }
 }
 
+// The size caps (bytes) the pages check before reading a file. The numbers
+// are the core's own (content/input_limits.h); a test holds them equal to
+// Core.limits().
+export const LIMITS = Object.freeze({
+  quizBytes: 64 * 1024 * 1024,
+  sourceBytes: 1024 * 1024,
+  archiveBytes: 128 * 1024 * 1024,
+  mediaBytes: 32 * 1024 * 1024,
+});
+
 export async function loadCore(factory, options = {}) {
   const module = await factory(options);
   return new Core(module);
@@ -43,6 +53,7 @@ export class Core {
   // Calls fn(pointer, size) with the bytes copied into the module's memory.
   withBytes(bytes, fn) {
     const pointer = this.m._WebAlloc(bytes.length);
+    if (!pointer) throw new CoreError({ error: 'Mémoire insuffisante pour lire ce fichier.' });
     this.m.HEAPU8.set(bytes, pointer);
     try {
       return fn(pointer, bytes.length);
@@ -57,9 +68,13 @@ export class Core {
       const wellFormed = typeof text.toWellFormed === 'function' ? text.toWellFormed() : text;
       const size = this.m.lengthBytesUTF8(wellFormed) + 1;
       const pointer = this.m._WebAlloc(size);
-      this.m.stringToUTF8(wellFormed, pointer, size);
+      if (pointer) this.m.stringToUTF8(wellFormed, pointer, size);
       return pointer;
     });
+    if (pointers.includes(0)) {
+      pointers.forEach((pointer) => pointer && this.m._WebFree(pointer));
+      throw new CoreError({ error: 'Mémoire insuffisante pour ce texte.' });
+    }
     try {
       return fn(...pointers);
     } finally {
@@ -72,11 +87,22 @@ export class Core {
     return this.resultJson();
   }
 
-  // {format, bytes} of question q's media (answer picture when `answer`), or null.
+  // Question q's media (answer picture when `answer`), or null: {format,
+  // mime, bytes} as stored, {format: 'rgba', width, height, bytes} for a PNG
+  // fitted by the core, or {format: 'error', message}.
   media(q, answer) {
-    const format = this.m._WebMedia(q, answer ? 1 : 0);
-    if (format === 0) return null;
-    return { format: this.m.UTF8ToString(format), bytes: this.resultBytes() };
+    if (this.m._WebMedia(q, answer ? 1 : 0) !== 1) return null;
+    const result = this.resultBytes();
+    const end = result.indexOf(10);
+    const head = JSON.parse(decoder.decode(result.subarray(0, end)));
+    if (head.format === 'error') return head;
+    return { ...head, bytes: result.subarray(end + 1) };
+  }
+
+  // {quizBytes, sourceBytes, archiveBytes, mediaBytes} from the core.
+  limits() {
+    this.m._WebLimits();
+    return this.resultJson();
   }
 
   typeField(field, text) {
