@@ -20,6 +20,7 @@
 #include "tool/picture_check.h"
 #include "tool/play_command.h"
 #include "tool/quiz_build.h"
+#include "tool/quiz_page_command.h"
 #include "tool/quiz_source.h"
 #include "tool/sha256.h"
 #include "tool/starter_quiz.h"
@@ -171,7 +172,7 @@ bool Compile(const std::string& path, CompiledQuiz* quiz, const CompileOptions& 
 }
 
 int RunBuild(const std::string& source, std::string output, const std::string& playerOption,
-             bool keepPictures) {
+             bool keepPictures, bool html) {
   CompiledQuiz quiz;
   CompileOptions options;
   options.fitPictures = !keepPictures;
@@ -181,7 +182,7 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
   const std::string playerPath = PlayerTemplatePath(playerOption);
   const bool defaultOutput = output.empty();
   if (defaultOutput) {
-    output = PathText(fs::u8path(source).replace_extension(".exe"));
+    output = PathText(fs::u8path(source).replace_extension(html ? ".html" : ".exe"));
   }
   const fs::path outputPath = fs::u8path(output);
   if (RefuseOverwritingInput(outputPath, fs::u8path(source),
@@ -220,6 +221,9 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
     std::cerr << (playerPath.empty() ? std::string("the built-in player") : playerPath) << ": " << message
               << "\n";
     return kExitInvalid;
+  }
+  if (html) {
+    return WriteQuizPage(executable, output, std::cerr) ? kExitOk : kExitInvalid;
   }
   if (!WriteCommandLineFile(outputPath, executable.data(), executable.size(), "the quiz executable")) {
     return kExitInvalid;
@@ -370,6 +374,12 @@ int Run(int argc, char** argv) {
   build->add_flag("--keep-pictures", keepPictures,
                   "store pictures as given instead of fitted to the player's 260 x 260 box");
 
+  bool html = false;
+  build->add_flag("--html", html, "write the quiz's one-file web page instead (default: QUIZ with .html)");
+  CLI::App* page = app.add_subcommand("html", "Write the one-file web page of a quiz executable");
+  page->add_option("QUIZ", exePath, "quiz executable")->required();
+  page->add_option("-o,--output", output, "page to write (default: QUIZ with .html)");
+
   CLI::App* unpack = app.add_subcommand("unpack", "Write back the source and media of a quiz executable");
   unpack->add_option("QUIZ", exePath, "quiz executable")->required();
   unpack->add_option("-o,--output", directory, "folder to write quiz.toml and the media into")->required();
@@ -405,7 +415,10 @@ int Run(int argc, char** argv) {
     return code == 0 ? kExitOk : kExitUsage;
   }
   if (*build) {
-    return RunBuild(source, output, player, keepPictures);
+    return RunBuild(source, output, player, keepPictures, html);
+  }
+  if (*page) {
+    return RunHtml(exePath, output, std::cout, std::cerr);
   }
   if (*unpack) {
     return RunUnpack(exePath, directory, force);

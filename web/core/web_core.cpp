@@ -13,6 +13,7 @@
 
 #include "content/quiz_loader.h"
 #include "content/quiz_outcome.h"
+#include "content/quiz_pack.h"
 #include "media/clip_format.h"
 #include "play/answers_file.h"
 #include "play/play_state.h"
@@ -23,6 +24,7 @@
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
 #include "tool/text_1252.h"
+#include "web/core/web_pack.h"
 #include "web/core/web_result.h"
 
 namespace {
@@ -86,21 +88,37 @@ CodedBlock PatchBlock(const std::vector<ResourceEntry>& resources, int id) {
 }
 
 // False with a message for the page when the file is not a quiz player.
-bool Load(std::vector<uint8_t> exe, std::string* error) {
-  Session fresh;
+// What the session reads of a quiz executable, or of the quiz pack a
+// one-file page carries in its place.
+bool ReadQuiz(const std::vector<uint8_t>& exe, PackedQuiz* quiz, std::string* error) {
+  if (LooksLikeQuizPack(exe.data(), exe.size())) {
+    return ReadPackedQuiz(exe, quiz, error);
+  }
   PeImage image;
   if (ParsePeImage(exe, &image) != PeError::None) {
     *error = "Ce fichier n'est pas un quiz Trivo : ce n'est pas un programme Windows lisible.";
     return false;
   }
   size_t offset = 0;
-  if (ReadResources(image, &fresh.resources) != PeError::None || !FindStoredBlock(image, &offset) ||
+  if (ReadResources(image, &quiz->resources) != PeError::None || !FindStoredBlock(image, &offset) ||
       offset + kStoredBlockSize > image.bytes.size()) {
     *error = "Ce fichier n'est pas un quiz Trivo : ce programme ne porte pas de quiz.";
     return false;
   }
+  quiz->stored.assign(image.bytes.begin() + offset, image.bytes.begin() + offset + kStoredBlockSize);
+  quiz->hash = HashHex(exe);
+  return true;
+}
+
+bool Load(std::vector<uint8_t> exe, std::string* error) {
+  Session fresh;
+  PackedQuiz read;
+  if (!ReadQuiz(exe, &read, error)) {
+    return false;
+  }
+  fresh.resources = std::move(read.resources);
   QuizSources sources;
-  sources.stored = {image.bytes.data() + offset, kStoredBlockSize, true};
+  sources.stored = {read.stored.data(), kStoredBlockSize, true};
   sources.quiz = PatchBlock(fresh.resources, IDR_QUIZ_TEXT);
   sources.codes = PatchBlock(fresh.resources, IDR_SCORE_CODES);
   fresh.doc = std::make_unique<QuizDocument>();
@@ -113,7 +131,7 @@ bool Load(std::vector<uint8_t> exe, std::string* error) {
   const size_t questions = static_cast<size_t>(PaneQuestionCount(fresh.doc.get()));
   fresh.commentShown.assign(questions, false);
   fresh.answerPicture.assign(questions, false);
-  fresh.hash = HashHex(exe);
+  fresh.hash = std::move(read.hash);
   fresh.exe = std::move(exe);
   session = std::move(fresh);
   return true;
