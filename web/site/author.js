@@ -390,6 +390,7 @@ function renderDiagnostics() {
   else line.textContent = t('summaryNone');
   line.className = `summary-line ${errors ? 'has-errors' : warnings ? 'has-warnings' : 'clean'}`;
   $('download').disabled = errors > 0;
+  $('download-html').disabled = errors > 0;
   $('play-here').disabled = errors > 0;
 }
 
@@ -629,6 +630,21 @@ function download() {
   exported(version);
 }
 
+async function downloadPage() {
+  const version = state.version;
+  const bytes = buildExe();
+  if (!bytes) return;
+  try {
+    const response = await fetch('core/quiz-page-template.html');
+    if (!response.ok) throw new Error(`core/quiz-page-template.html: ${response.status}`);
+    const page = core.quizPage(bytes, new Uint8Array(await response.arrayBuffer()));
+    saveFile(page, `${fileStem(state.model.title)}.html`, 'text/html');
+    exported(version);
+  } catch (error) {
+    showNotice([state.t('buildFailed', error.message)], true);
+  }
+}
+
 function playHere() {
   const bytes = buildExe();
   if (!bytes) return;
@@ -804,6 +820,7 @@ function wire() {
   }
   $('export-zip').addEventListener('click', () => task(exportZip));
   $('download').addEventListener('click', download);
+  $('download-html').addEventListener('click', downloadPage);
   $('play-here').addEventListener('click', playHere);
   document.addEventListener('dragover', (event) => {
     event.preventDefault();
