@@ -111,6 +111,20 @@ test('trivo build --html writes the page trivo html makes of the built quiz; the
   assert.match(refused.err, /not a quiz executable/);
 });
 
+test("the core opens the page's quiz pack under the executable's SHA-256 and refuses a damaged one", () => {
+  const page = readFileSync(join(pagesDir, 'demo.html'), 'utf8');
+  const pack = Buffer.from(page.match(/<script type="application\/octet-stream" id="trivo-quiz">([^<]*)</)[1], 'base64');
+  const exe = readFileSync(join(quizDir, 'demo.exe'));
+  const opened = core.openQuiz(pack);
+  assert.equal(opened.ok, true, opened.error);
+  assert.equal(opened.quiz.hash, createHash('sha256').update(exe).digest('hex'));
+  assert.deepEqual(opened.quiz.questions, core.openQuiz(exe).quiz.questions);
+  pack[pack.length >> 1] ^= 0x10;
+  const damaged = core.openQuiz(pack);
+  assert.equal(damaged.ok, false);
+  assert.match(damaged.error, /endommagé/);
+});
+
 test('every example from file:// offline asks for nothing else and plays as play.html', async () => {
   for (const name of exes) {
     const answers = answersOf(name);
