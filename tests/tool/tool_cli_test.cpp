@@ -322,7 +322,7 @@ TEST_F(ToolCliTest, AMistypedCommandNamesTheClosestOne) {
       << run.err;
   const ToolRun far = Trivo("frobnicate");
   EXPECT_EQ(far.err.find("did you mean"), std::string::npos) << far.err;
-  EXPECT_NE(far.err.find("build unpack check judge new decode play"), std::string::npos) << far.err;
+  EXPECT_NE(far.err.find("build html unpack check judge new decode play"), std::string::npos) << far.err;
 }
 
 TEST_F(ToolCliTest, PlaySaysHowToGetWine) {
@@ -387,6 +387,12 @@ TEST_F(ToolCliTest, AToolWithoutAPlayerSaysSo) {
   EXPECT_FALSE(std::filesystem::exists(folder_ / "quiz.exe"));
   // Checking needs no player.
   EXPECT_EQ(Trivo("check '" + (folder_ / "quiz.toml").string() + "'", bare).code, 0);
+  // Nor page template: the one-file page says what it needs.
+  WriteBinaryFile(folder_ / "quiz.exe", {'M', 'Z'});
+  const ToolRun page = Trivo("html '" + (folder_ / "quiz.exe").string() + "'", bare);
+  EXPECT_EQ(page.code, 1);
+  EXPECT_NE(page.err.find("built without the web page template"), std::string::npos) << page.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "quiz.html"));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "content/quiz_colours.h"
 #include "content/quiz_loader.h"
 #include "content/quiz_outcome.h"
+#include "content/quiz_pack.h"
 #include "content/sha256.h"
 #include "media/picture_rules.h"
 #include "play/answers_file.h"
@@ -30,6 +31,7 @@
 #include "tool/quiz_source.h"
 #include "tool/text_1252.h"
 #include "web/core/web_media.h"
+#include "web/core/web_pack.h"
 #include "web/core/web_result.h"
 
 namespace {
@@ -131,21 +133,38 @@ void ReadMedia(Session& fresh) {
 }
 
 // False with a message for the page when the file is not a quiz player.
-bool Load(std::vector<uint8_t> exe, std::string* error) {
-  auto fresh = std::make_unique<Session>();
+// What the session reads of a quiz executable, or of the quiz pack a
+// one-file page carries in its place.
+bool ReadQuiz(const std::vector<uint8_t>& exe, PackedQuiz* quiz, std::string* error) {
+  if (LooksLikeQuizPack(exe.data(), exe.size())) {
+    return ReadPackedQuiz(exe, quiz, error);
+  }
   PeImage image;
   if (ParsePeImage(exe, &image) != PeError::None) {
     *error = "Ce fichier n'est pas un quiz Trivo : ce n'est pas un programme Windows lisible.";
     return false;
   }
   size_t offset = 0;
-  if (ReadResources(image, &fresh->resources) != PeError::None || !FindStoredBlock(image, &offset) ||
+  if (ReadResources(image, &quiz->resources) != PeError::None || !FindStoredBlock(image, &offset) ||
       offset + kStoredBlockSize > image.bytes.size()) {
     *error = "Ce fichier n'est pas un quiz Trivo : ce programme ne porte pas de quiz.";
     return false;
   }
+  quiz->stored.assign(image.bytes.begin() + offset, image.bytes.begin() + offset + kStoredBlockSize);
+  quiz->hash = Sha256Hex(exe.data(), exe.size());
+  quiz->legacyHash = HashHex(exe);
+  return true;
+}
+
+bool Load(std::vector<uint8_t> exe, std::string* error) {
+  PackedQuiz read;
+  if (!ReadQuiz(exe, &read, error)) {
+    return false;
+  }
+  auto fresh = std::make_unique<Session>();
+  fresh->resources = std::move(read.resources);
   QuizSources sources;
-  sources.stored = {image.bytes.data() + offset, kStoredBlockSize, true};
+  sources.stored = {read.stored.data(), kStoredBlockSize, true};
   sources.quiz = PatchBlock(fresh->resources, IDR_QUIZ_TEXT);
   sources.codes = PatchBlock(fresh->resources, IDR_SCORE_CODES);
   fresh->doc = std::make_unique<QuizDocument>();
@@ -156,8 +175,8 @@ bool Load(std::vector<uint8_t> exe, std::string* error) {
   }
   fresh->play = StartPlaySession(fresh->doc.get());
   ReadMedia(*fresh);
-  fresh->hash = Sha256Hex(exe.data(), exe.size());
-  fresh->legacyHash = HashHex(exe);
+  fresh->hash = std::move(read.hash);
+  fresh->legacyHash = std::move(read.legacyHash);
   fresh->exe = std::move(exe);
   session = std::move(*fresh);
   return true;

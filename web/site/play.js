@@ -1,6 +1,7 @@
 // The web player: opens a quiz executable, builds the page the Windows
 // player would show, and hands every key rule of play to the core.
 import { loadCore } from './core-api.js';
+import { embeddedQuiz } from './embedded-quiz.js';
 
 const MEDIA_TEXT = 0;
 const MEDIA_PICTURE = 1;
@@ -479,5 +480,7 @@ document.addEventListener('drop', (event) => {
 });
 
 window.trivoPage = page;  // for the browser tests
-await openFromAddress();
+const embedded = embeddedQuiz();
+if (embedded) await openQuiz(embedded.bytes, embedded.name);
+else await openFromAddress();
 document.body.dataset.ready = 'true';
