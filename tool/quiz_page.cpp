@@ -5,7 +5,7 @@
 #include "resources/resource_ids.h"
 #include "tool/pe_image.h"
 #include "tool/quiz_build.h"
-#include "tool/sha256.h"
+#include "content/sha256.h"
 
 namespace {
 

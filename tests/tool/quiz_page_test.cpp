@@ -9,7 +9,7 @@
 #include "tests/tool/tool_test_support.h"
 #include "tool/pe_image.h"
 #include "tool/quiz_build.h"
-#include "tool/sha256.h"
+#include "content/sha256.h"
 
 namespace {
 
