@@ -381,7 +381,7 @@ function stubSha256Hex(bytes) {
   const primes = [];
   for (let n = 2; primes.length < 64; n++) if (primes.every((p) => n % p)) primes.push(n);
   const fraction = (x) => ((x - Math.floor(x)) * 4294967296) >>> 0;
-  const k = primes.map((p) => fraction(Math.cbrt(p)));
+  const k = Uint32Array.from(primes, (p) => fraction(Math.cbrt(p)));
   let h = primes.slice(0, 8).map((p) => fraction(Math.sqrt(p)));
   const padded = new Uint8Array(Math.ceil((bytes.length + 9) / 64) * 64);
   padded.set(bytes);
@@ -402,7 +402,14 @@ function stubSha256Hex(bytes) {
     for (let i = 0; i < 64; i++) {
       const t1 = (hh + (rotate(e, 6) ^ rotate(e, 11) ^ rotate(e, 25)) + ((e & f) ^ (~e & g)) + k[i] + w[i]) | 0;
       const t2 = ((rotate(a, 2) ^ rotate(a, 13) ^ rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c))) | 0;
-      [hh, g, f, e, d, c, b, a] = [g, f, e, (d + t1) | 0, c, b, a, (t1 + t2) | 0];
+      hh = g;
+      g = f;
+      f = e;
+      e = (d + t1) | 0;
+      d = c;
+      c = b;
+      b = a;
+      a = (t1 + t2) | 0;
     }
     h = [a, b, c, d, e, f, g, hh].map((x, i) => (x + h[i]) >>> 0);
   }
