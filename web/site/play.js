@@ -620,6 +620,8 @@ document.addEventListener('drop', guarded(async (event) => {
   if (file) await openFile(file);
 }));
 
-window.trivoPage = page;  // for the browser tests
+// For the browser tests and benchmark.
+window.trivoPage = page;
+window.trivoCore = core;
 await openFromAddress();
 document.body.dataset.ready = 'true';
