@@ -56,6 +56,7 @@ const std::set<std::string> kTopKeys = {"title",
                                         "link",
                                         "footer",
                                         "codes",
+                                        "pass_score",
                                         "question"};
 const std::set<std::string> kQuestionKeys = {"text",    "answer", "answer2",       "comment",
                                              "picture", "clip",   "answer_picture"};
@@ -639,6 +640,22 @@ bool ParseSource(Checker& check, const std::string& source, std::string* tomlTex
   return true;
 }
 
+// pass_score: the pass mark of a learning platform's package, in percent of
+// the questions.
+void ReadPassScore(Checker& check, const toml::table& root, CompiledQuiz* quiz) {
+  const toml::node* node = root.get("pass_score");
+  if (node == nullptr) {
+    return;
+  }
+  const std::optional<int64_t> value = node->value_exact<int64_t>();
+  if (!value || *value < 0 || *value > 100) {
+    check.Error(Checker::LineOf(node),
+                "pass_score must be a whole number of percent from 0 to 100 (for example pass_score = 80)");
+    return;
+  }
+  quiz->passScore = static_cast<int>(*value);
+}
+
 }  // namespace
 
 std::string FormatDiagnostic(const Diagnostic& diagnostic) {
@@ -812,6 +829,8 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
   if (check.GetString(root, "footer", 1, &text, &footerLine)) {
     quiz->storedBlock.footerText = check.Text(text, "footer", footerLine, kMaxFooterLength, true);
   }
+
+  ReadPassScore(check, root, quiz);
 
   // Questions.
   const toml::node* questionsNode = root.get("question");

@@ -31,12 +31,18 @@ struct MediaResource {
   std::vector<uint8_t> fitted;
 };
 
+// Four questions in five: see docs/quiz-format.md.
+constexpr int kDefaultPassScore = 80;
+
 // Everything a player executable needs, already in Windows-1252.
 struct CompiledQuiz {
   StoredBlockText storedBlock;
   QuizText quiz;
   std::vector<std::string> scoreCodes;
   std::vector<MediaResource> media;
+  // The pass mark written into a learning platform's package (percent of the
+  // questions); the player itself has none.
+  int passScore = kDefaultPassScore;
 };
 
 constexpr int kMaxQuizQuestions = 96;

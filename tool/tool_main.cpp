@@ -1,6 +1,7 @@
-// trivo: the authoring tool. Commands build, unpack, check, judge, new,
+// trivo: the authoring tool. Commands build, scorm, unpack, check, judge, new,
 // decode and play; exit code 0 when all went well, 1 for an invalid quiz or input,
 // 2 for a wrong command line.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -21,6 +22,7 @@
 #include "tool/play_command.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
+#include "tool/scorm_package.h"
 #include "tool/sha256.h"
 #include "tool/starter_quiz.h"
 
@@ -170,8 +172,75 @@ bool Compile(const std::string& path, CompiledQuiz* quiz, const CompileOptions& 
   return ok;
 }
 
+// A learning platform's package of a quiz executable. The one-file page comes
+// from `pagePath` when given.
+struct ScormRequest {
+  std::string version;  // "1.2" or "2004"; empty: no package
+  int passScore = -1;   // -1: the source's, else the default
+  std::string pagePath;
+};
+
+bool ReadQuizPage(const std::vector<uint8_t>& /*executable*/, const std::string& pagePath,
+                  std::string* html) {
+  if (pagePath.empty()) {
+    std::cerr << "this trivo cannot make the quiz's one-file page; give one with --page PATH\n";
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  if (!ReadCommandLineFile(pagePath, &bytes, "the quiz page")) {
+    return false;
+  }
+  html->assign(bytes.begin(), bytes.end());
+  return true;
+}
+
+int WriteScormPackage(const ScormRequest& request, const std::vector<uint8_t>& executable,
+                      const CompiledQuiz& quiz, const fs::path& output) {
+  ScormVersion version;
+  if (!ParseScormVersion(request.version, &version)) {
+    std::cerr << "trivo: the SCORM version is 1.2 or 2004 (not '" << request.version << "')\n";
+    return kExitUsage;
+  }
+  std::string page;
+  if (!ReadQuizPage(executable, request.pagePath, &page)) {
+    return kExitInvalid;
+  }
+  const ScormQuiz scorm = {quiz.quiz.title,
+                           static_cast<int>(std::min<size_t>(quiz.quiz.questions.size(), kMaxQuizQuestions)),
+                           request.passScore >= 0 ? request.passScore : quiz.passScore};
+  std::vector<uint8_t> zip;
+  if (const ZipError error = MakeScormPackage(version, scorm, page, &zip); error != ZipError::None) {
+    std::cerr << PathText(output) << ": " << ToString(error) << "\n";
+    return kExitInvalid;
+  }
+  if (!WriteCommandLineFile(output, zip.data(), zip.size(), "the SCORM package")) {
+    return kExitInvalid;
+  }
+  std::cout << PathText(output) << ": SCORM " << request.version << " package, pass mark " << scorm.passScore
+            << " % (" << PassQuestions(scorm) << " of " << scorm.questionCount << " questions), "
+            << zip.size() << " bytes\n";
+  return kExitOk;
+}
+
+int RunScorm(const ScormRequest& request, const std::string& exePath, const std::string& output) {
+  std::vector<uint8_t> bytes;
+  if (!ReadCommandLineFile(exePath, &bytes, "the file")) {
+    return kExitInvalid;
+  }
+  UnpackedQuiz unpacked;
+  std::string message;
+  if (!UnpackQuizExecutable(bytes, &unpacked, &message)) {
+    std::cerr << exePath << ": " << message << "\n";
+    return kExitInvalid;
+  }
+  if (RefuseOverwritingInput(fs::u8path(output), fs::u8path(exePath), "the quiz executable")) {
+    return kExitInvalid;
+  }
+  return WriteScormPackage(request, bytes, unpacked.quiz, fs::u8path(output));
+}
+
 int RunBuild(const std::string& source, std::string output, const std::string& playerOption,
-             bool keepPictures) {
+             bool keepPictures, const ScormRequest& scorm = ScormRequest()) {
   CompiledQuiz quiz;
   CompileOptions options;
   options.fitPictures = !keepPictures;
@@ -181,7 +250,7 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
   const std::string playerPath = PlayerTemplatePath(playerOption);
   const bool defaultOutput = output.empty();
   if (defaultOutput) {
-    output = PathText(fs::u8path(source).replace_extension(".exe"));
+    output = PathText(fs::u8path(source).replace_extension(scorm.version.empty() ? ".exe" : ".zip"));
   }
   const fs::path outputPath = fs::u8path(output);
   if (RefuseOverwritingInput(outputPath, fs::u8path(source),
@@ -220,6 +289,9 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
     std::cerr << (playerPath.empty() ? std::string("the built-in player") : playerPath) << ": " << message
               << "\n";
     return kExitInvalid;
+  }
+  if (!scorm.version.empty()) {
+    return WriteScormPackage(scorm, executable, quiz, outputPath);
   }
   if (!WriteCommandLineFile(outputPath, executable.data(), executable.size(), "the quiz executable")) {
     return kExitInvalid;
@@ -370,6 +442,11 @@ int Run(int argc, char** argv) {
   build->add_flag("--keep-pictures", keepPictures,
                   "store pictures as given instead of fitted to the player's 260 x 260 box");
 
+  ScormRequest scormRequest;
+  build->add_option("--scorm", scormRequest.version,
+                    "write a SCORM package (1.2 or 2004) for learning platforms instead of the executable");
+  build->add_option("--page", scormRequest.pagePath, "with --scorm: the quiz page to package");
+
   CLI::App* unpack = app.add_subcommand("unpack", "Write back the source and media of a quiz executable");
   unpack->add_option("QUIZ", exePath, "quiz executable")->required();
   unpack->add_option("-o,--output", directory, "folder to write quiz.toml and the media into")->required();
@@ -392,6 +469,15 @@ int Run(int argc, char** argv) {
   CLI::App* play = app.add_subcommand("play", "Play a quiz executable (under Wine on Linux)");
   play->add_option("QUIZ", exePath, "quiz executable")->required();
 
+  CLI::App* scorm = app.add_subcommand("scorm", "Package a quiz executable for learning platforms (SCORM)");
+  scorm->add_option("VERSION", scormRequest.version, "1.2 or 2004")->required();
+  scorm->add_option("QUIZ", exePath, "quiz executable")->required();
+  scorm->add_option("-o,--output", output, "package to write (.zip)")->required();
+  scorm->add_option("--pass-score", scormRequest.passScore, "pass mark in percent of the questions")
+      ->check(CLI::Range(0, 100))
+      ->default_str(std::to_string(kDefaultPassScore));
+  scorm->add_option("--page", scormRequest.pagePath, "the quiz page to package");
+
   app.set_version_flag("--version", VersionText(),
                        "Print the version and the built-in player's size and checksum");
 
@@ -405,7 +491,10 @@ int Run(int argc, char** argv) {
     return code == 0 ? kExitOk : kExitUsage;
   }
   if (*build) {
-    return RunBuild(source, output, player, keepPictures);
+    return RunBuild(source, output, player, keepPictures, scormRequest);
+  }
+  if (*scorm) {
+    return RunScorm(scormRequest, exePath, output);
   }
   if (*unpack) {
     return RunUnpack(exePath, directory, force);

@@ -470,3 +470,18 @@ TEST(Text1252, RefusesWhatItCannotHold) {
 }
 
 }  // namespace
+
+TEST_F(QuizSourceTest, ReadsThePassScoreInPercent) {
+  ASSERT_TRUE(Compile(std::string(kHeader) + kQuestions)) << All();
+  EXPECT_EQ(quiz_.passScore, kDefaultPassScore);
+  for (const char* value : {"0", "100", "65"}) {
+    ASSERT_TRUE(Compile(std::string(kHeader) + "pass_score = " + value + "\n" + kQuestions)) << All();
+    EXPECT_EQ(quiz_.passScore, std::stoi(value));
+  }
+  for (const char* value : {"101", "-1", "80.5", "\"80\""}) {
+    EXPECT_FALSE(Compile(std::string(kHeader) + "pass_score = " + value + "\n" + kQuestions)) << value;
+    const Diagnostic* error = Find(true, "pass_score must be a whole number of percent from 0 to 100");
+    ASSERT_NE(error, nullptr) << All();
+    EXPECT_EQ(error->line, 4);
+  }
+}

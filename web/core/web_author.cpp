@@ -4,12 +4,17 @@
 #include "web/core/web_author.h"
 
 #include <cstdio>
+#include <cstring>
+#include <deque>
 #include <exception>
 #include <filesystem>
 #include <new>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#define TOML_ASSERT(expr) static_cast<void>(0)
+#include <toml++/toml.h>
 
 #include "play/verdict_rules.h"
 #include "tool/file_io.h"
@@ -159,7 +164,106 @@ int Guarded(Call call) {
   }
 }
 
+// Where each key of a table stands in the source: {"key": {"type", "first",
+// "last", "lines"}}. `lines` says the key and its value fill lines first..last
+// alone, so the page can carry them over as written.
+std::string KeyLayout(const toml::table& table) {
+  std::string out = "{";
+  for (auto&& [key, value] : table) {
+    const bool tableOfItsOwn = (value.is_table() && !value.as_table()->is_inline()) ||
+                               (value.is_array_of_tables() && value.as_array()->size() > 0 &&
+                                !value.as_array()->front().as_table()->is_inline());
+    const bool inlineParent = table.is_inline();
+    out += (out.size() > 1 ? "," : "") + JsonString(std::string(key.str())) + ":{\"type\":" +
+           JsonString(std::string(toml::impl::node_type_friendly_names[static_cast<size_t>(value.type())])) +
+           ",\"first\":" + std::to_string(key.source().begin.line) +
+           ",\"last\":" + std::to_string(value.source().end.line) +
+           ",\"lines\":" + JsonBool(!tableOfItsOwn && !inlineParent) + "}";
+  }
+  return out + "}";
+}
+
+// The layout of the source's top-level keys and of each [[question]]'s. The
+// source is the one QuizSourceToJson took, so it parses; characters beyond
+// ASCII (only in texts and comments there) become 'x' so that the library
+// reads them as it reads the checked text, line for line.
+std::string SourceLayout(const std::string& source) {
+  std::string ascii = source.compare(0, 3, "\xEF\xBB\xBF") == 0 ? source.substr(3) : source;
+  for (char& c : ascii) {
+    c = static_cast<unsigned char>(c) >= 0x80 ? 'x' : c;
+  }
+  const toml::table root = toml::parse(ascii);
+  std::string questions = "[";
+  const toml::array* list = root["question"].as_array();
+  for (size_t i = 0; list != nullptr && list->is_array_of_tables() && i < list->size(); ++i) {
+    questions += (i > 0 ? "," : "") + KeyLayout(*list->get(i)->as_table());
+  }
+  return "{\"keys\":" + KeyLayout(root) + ",\"questions\":" + questions + "]}";
+}
+
+// What the player's decoder made of each PNG lately checked, by content: a
+// check runs 250 ms after each keystroke, and a medium that has not changed
+// need not be decoded again. Entries keep their bytes, so a hit is the same
+// content, not only the same hash; the oldest go past kCacheBytes.
+constexpr size_t kCacheBytes = size_t{96} << 20;
+
+struct CheckedPng {
+  uint64_t hash = 0;
+  std::vector<uint8_t> bytes;
+  PngCheck check;
+};
+
+std::deque<CheckedPng>& CheckedPngs() {
+  static std::deque<CheckedPng> cache;
+  return cache;
+}
+
+uint64_t ContentHash(const std::vector<uint8_t>& bytes) {
+  uint64_t hash = 0xcbf29ce484222325ull ^ bytes.size();
+  size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint64_t word = 0;
+    std::memcpy(&word, bytes.data() + i, 8);
+    hash = (hash ^ word) * 0x100000001b3ull;
+    hash ^= hash >> 29;
+  }
+  for (; i < bytes.size(); ++i) {
+    hash = (hash ^ bytes[i]) * 0x100000001b3ull;
+  }
+  return hash;
+}
+
 }  // namespace
+
+// The module is linked with --wrap for CheckPng (web/CMakeLists.txt), so
+// every call to it (the tool's check and build paths, WebPictureInfo) comes
+// to CachedCheckPng, which calls the decoder's own as DecoderCheckPng.
+#define TRIVO_CHECK_PNG_SYMBOL "_Z8CheckPngRKNSt3__26vectorIhNS_9allocatorIhEEEE"
+PngCheck DecoderCheckPng(const std::vector<uint8_t>& bytes) __asm__("__real_" TRIVO_CHECK_PNG_SYMBOL);
+PngCheck CachedCheckPng(const std::vector<uint8_t>& bytes) __asm__("__wrap_" TRIVO_CHECK_PNG_SYMBOL);
+
+PngCheck CachedCheckPng(const std::vector<uint8_t>& bytes) {
+  std::deque<CheckedPng>& cache = CheckedPngs();
+  const uint64_t hash = ContentHash(bytes);
+  for (const CheckedPng& known : cache) {
+    if (known.hash == hash && known.bytes == bytes) {
+      return known.check;
+    }
+  }
+  const PngCheck check = DecoderCheckPng(bytes);
+  size_t held = bytes.size();
+  for (const CheckedPng& known : cache) {
+    held += known.bytes.size();
+  }
+  while (!cache.empty() && held > kCacheBytes) {
+    held -= cache.front().bytes.size();
+    cache.pop_front();
+  }
+  if (bytes.size() <= kCacheBytes) {
+    cache.push_back({hash, bytes, check});
+  }
+  return check;
+}
 
 extern "C" {
 
@@ -207,7 +311,8 @@ int WebTomlToJson(const uint8_t* bytes, size_t size) {
                             ",\"message\":" + JsonString(problem.message) + "}",
                         0);
     }
-    return FinishCall("{\"ok\":true,\"value\":" + json + "}", 1);
+    const std::string layout = SourceLayout(std::string(source.begin(), source.end()));
+    return FinishCall("{\"ok\":true,\"value\":" + json + ",\"layout\":" + layout + "}", 1);
   });
 }
 

@@ -407,3 +407,7 @@ int WebUnpack(const uint8_t* bytes, size_t size) {
   return Finish(out + "]}", 1);
 }
 }
+
+const QuizDocument* WebOpenDocument() {
+  return session.doc.get();
+}

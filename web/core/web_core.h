@@ -51,3 +51,7 @@ int WebJudge(const char* expectedUtf8, const char* typedUtf8);  // as `trivo jud
 int WebDecodePng(const uint8_t* bytes, size_t size);            // as `trivo decode`: BMP or error JSON
 int WebUnpack(const uint8_t* bytes, size_t size);               // as `trivo unpack`: quiz.toml or error
 }
+
+// The quiz of the open session, or null (for the calls in web_scorm.cpp).
+struct QuizDocument;
+const QuizDocument* WebOpenDocument();

@@ -6,37 +6,65 @@ export const SOURCE_NAME = 'quiz.toml';
 export const SOURCE_PATH = `${DRAFT_FOLDER}/${SOURCE_NAME}`;
 const UNPACK_FOLDER = '/unpacked';
 
+// What went wrong in a call, in words: the file system's errors carry only
+// their code.
+export function failure(error) {
+  if (error && error.name === 'ErrnoError') return `file system error ${error.errno ?? error.code ?? ''}`.trim();
+  return (error && error.message) || String(error);
+}
+
+// Runs a call into the core; a failure (a trap, no memory, the file system)
+// comes back as onFailure(message), for the page to show.
+function guarded(call, onFailure) {
+  try {
+    return call();
+  } catch (error) {
+    return onFailure(failure(error));
+  }
+}
+
+const notOk = (error) => ({ ok: false, error });
+
 export function draftCore(core) {
   const written = new Map();  // media path in the draft folder -> bytes written there
 
   return {
     quote: (text) => core.tomlQuote(text),
     // {ok, verdict, kind, colour} as the player shows it, or {ok: false, error}.
-    verdict: (expected, typed) => core.verdict(expected, typed),
-    labelColour: (background) => core.labelColour(background),
-    pictureInfo: (bytes) => core.pictureInfo(bytes),
-    decodePng: (bytes) => core.decodePng(bytes),
-    readToml: (bytes) => core.tomlToJson(bytes),
+    verdict: (expected, typed) => guarded(() => core.verdict(expected, typed), notOk),
+    labelColour: (background) => guarded(() => core.labelColour(background), () => '#000000'),
+    pictureInfo: (bytes) => guarded(() => core.pictureInfo(bytes), (error) => ({ format: 'unknown', error })),
+    decodePng: (bytes) => guarded(() => core.decodePng(bytes), notOk),
+    readToml: (bytes) => guarded(() => core.tomlToJson(bytes), (message) => ({ ok: false, line: 0, message })),
 
     // Writes the source and the media (path -> bytes) into the draft
-    // folder; media that left the draft leave the folder.
+    // folder; media that left the draft leave the folder. Throws an Error
+    // naming the file the folder could not take.
     writeDraft(sourceText, media) {
-      if ([...written.keys()].some((path) => !media.has(path))) {
-        core.removeFolder(DRAFT_FOLDER);
+      let at = SOURCE_PATH;
+      try {
+        if ([...written.keys()].some((path) => !media.has(path))) {
+          core.removeFolder(DRAFT_FOLDER);
+          written.clear();
+        }
+        core.writeFile(SOURCE_PATH, sourceText);
+        for (const [path, bytes] of media) {
+          if (written.get(path) === bytes) continue;
+          at = `${DRAFT_FOLDER}/${path}`;
+          core.writeFile(at, bytes);
+          written.set(path, bytes);
+        }
+      } catch (error) {
+        // What was half written goes, so the next write starts clean.
         written.clear();
-      }
-      core.writeFile(SOURCE_PATH, sourceText);
-      for (const [path, bytes] of media) {
-        // A medium named as the source would overwrite it; the check then reads
-        // the source there, which it names as no picture or clip.
-        if (written.get(path) === bytes || path === SOURCE_NAME) continue;
-        core.writeFile(`${DRAFT_FOLDER}/${path}`, bytes);
-        written.set(path, bytes);
+        guarded(() => core.removeFolder(DRAFT_FOLDER), () => null);
+        throw new Error(`${at.slice(DRAFT_FOLDER.length + 1)}: ${failure(error)}`);
       }
     },
 
-    // {ok, diagnostics: [{line, error, message}]} of the draft's source.
-    check: () => core.checkSource(SOURCE_PATH),
+    // {ok, diagnostics: [{line, error, message}]} of the draft's source, or
+    // {ok: false, error} when the check could not run.
+    check: () => guarded(() => core.checkSource(SOURCE_PATH), notOk),
 
     // The quiz executable's bytes; throws (with `diagnostics`) when it fails.
     build: () => core.buildSource(SOURCE_PATH),

@@ -54,8 +54,8 @@ export const STRINGS = {
     moveUp: 'Move up',
     moveDown: 'Move down',
     remove: 'Remove',
-    moveUpLabel: 'Move question {0} up',
-    moveDownLabel: 'Move question {0} down',
+    moveUpLabel: 'Move up question {0}',
+    moveDownLabel: 'Move down question {0}',
     removeLabel: 'Remove question {0}',
     moved: 'Question moved to place {0}.',
     removed: 'Question {0} removed.',
@@ -90,7 +90,12 @@ export const STRINGS = {
     coreFailed: 'The quiz checker could not be loaded: {0}',
     opened: 'Opened {0}.',
     openedMedia: 'Opened {0} with {1} media files.',
-    droppedKeys: 'Left out, the form has no field for them: {0}.',
+    refusedKeys: 'Not opened: the form cannot hold these tables of the source: {0}.',
+    pathClash: 'Not opened: a draft cannot hold these media names side by side (a file named as a folder another one needs, or a name too long): {0}.',
+    tooLarge: 'Not opened: {0} is larger than the page reads ({1} at most).',
+    checkFailed: 'The quiz could not be checked: {0}',
+    draftAside: 'The last draft could not be restored ({0}); it is set aside, and a new quiz is open. Export it to keep it.',
+    exportAside: 'Export the set-aside draft (.zip)',
     notFound: 'Not among the opened files: {0}.',
     noSource: 'None of these files is a quiz source (.toml), a .zip or a quiz .exe.',
     tomlError: '{0}, line {1}: {2}',
@@ -202,7 +207,12 @@ export const STRINGS = {
     coreFailed: 'Le vérificateur de quiz n’a pas pu être chargé : {0}',
     opened: '{0} ouvert.',
     openedMedia: '{0} ouvert avec {1} fichiers de médias.',
-    droppedKeys: 'Laissés de côté, le formulaire n’a pas de champ pour eux : {0}.',
+    refusedKeys: 'Non ouvert : le formulaire ne peut pas tenir ces tables de la source : {0}.',
+    pathClash: 'Non ouvert : un brouillon ne peut pas tenir ces noms de médias côte à côte (un fichier nommé comme un dossier qu’un autre demande, ou un nom trop long) : {0}.',
+    tooLarge: 'Non ouvert : {0} dépasse ce que la page lit ({1} au plus).',
+    checkFailed: 'Le quiz n’a pas pu être vérifié : {0}',
+    draftAside: 'Le dernier brouillon n’a pas pu être restauré ({0}) ; il est mis de côté, et un nouveau quiz est ouvert. Exportez-le pour le garder.',
+    exportAside: 'Exporter le brouillon mis de côté (.zip)',
     notFound: 'Absents des fichiers ouverts : {0}.',
     noSource: 'Aucun de ces fichiers n’est une source de quiz (.toml), un .zip ou un quiz .exe.',
     tomlError: '{0}, ligne {1} : {2}',
@@ -247,4 +257,10 @@ export function translator(language) {
   t.zip = (code, detail) => fill(table.zip[code] || code, [detail]);
   t.language = language;
   return t;
+}
+
+export function formatSize(bytes) {
+  if (bytes < 1024) return `${bytes} B`;
+  if (bytes < 1024 * 1024) return `${Math.round(bytes / 1024)} KB`;
+  return `${(bytes / 1024 / 1024).toFixed(1)} MB`;
 }

@@ -1,7 +1,10 @@
 // Opening a quiz source among files the author gave the page (picked,
 // dropped, from a folder, a zip or an unpacked executable): which file is
 // the source, and which of the files are the media it names.
+import { SOURCE_NAME } from './author-core.js';
 import { mediaPaths, readDocument } from './author-source.js';
+
+const MAX_NAME_BYTES = 255;  // of one folder or file name, as file systems hold them
 
 // A media path as the draft folder holds it: '/' between folders.
 export const mediaKey = (path) => path.replace(/\\/g, '/').replace(/^(\.\/)+/, '');
@@ -43,7 +46,28 @@ export function pickSource(entries) {
   return sources[0] || null;
 }
 
-// {source, model, media: Map, dropped, missing} of the source among
+// The media paths (beside the source, quiz.toml) a draft folder cannot
+// hold: one that names a file another path needs as a folder ("quiz.toml/x.jpg",
+// "a.jpg" with "a.jpg/b.jpg"), or a name no file system takes.
+export function draftPathProblems(paths) {
+  const clean = (path) => mediaKey(path).split('/').filter((part) => part !== '' && part !== '.').join('/');
+  const files = new Set([SOURCE_NAME, ...paths.map(clean)]);
+  return paths.filter((path) => {
+    const key = clean(path);
+    const parts = key.split('/');
+    const folders = parts.slice(1).map((_, i) => parts.slice(0, i + 1).join('/'));
+    return key === SOURCE_NAME || key === '' || folders.some((folder) => files.has(folder)) ||
+      [...files].some((other) => other.startsWith(`${key}/`)) || key.includes('\0') ||
+      parts.some((part) => new TextEncoder().encode(part).length > MAX_NAME_BYTES);
+  });
+}
+
+// The lines of a source's text, as the check numbers them.
+function sourceLines(bytes) {
+  return new TextDecoder().decode(bytes).replace(/^\uFEFF/, '').split('\n').map((line) => line.replace(/\r$/, ''));
+}
+
+// {source, model, media: Map, refused, clashes, missing} of the source among
 // `entries`, or {source, problem: {line, message}} when it is no TOML, or
 // null when there is no source. readToml is the core's TOML reader.
 export function openSource(entries, readToml) {
@@ -51,7 +75,7 @@ export function openSource(entries, readToml) {
   if (!source) return null;
   const read = readToml(source.bytes);
   if (!read.ok) return { source, problem: { line: read.line, message: read.message } };
-  const { model, dropped } = readDocument(read.value);
+  const { model, refused } = readDocument(read.value, read.layout, sourceLines(source.bytes));
   const base = dirname(source.path);
   const byPath = new Map(entries.map((e) => [e.path, e.bytes]));
   const media = new Map();
@@ -70,5 +94,5 @@ export function openSource(entries, readToml) {
     if (bytes) media.set(mediaKey(path), bytes);
     else missing.push(path);
   }
-  return { source, model, media, dropped, missing };
+  return { source, model, media, refused, clashes: draftPathProblems([...media.keys()]), missing };
 }

@@ -33,18 +33,19 @@ let nextQuestionId = 1;
 
 export function newQuestion(fields = {}) {
   return { id: nextQuestionId++, text: '', answer: '', answer2: '', comment: '', picture: '', answerPicture: '',
-    clip: '', ...fields };
+    clip: '', raw: {}, extra: [], ...fields };
 }
 
 export function newModel() {
   return { title: '', creator: '', explanation: '', label1: '', label2: '', kind: 'text', answersPerQuestion: 1,
-    reveal: 'none', background: DEFAULT_BACKGROUND, link: '', footer: '', codes: [], questions: [newQuestion()] };
+    reveal: 'none', background: DEFAULT_BACKGROUND, link: '', footer: '', codes: [], questions: [newQuestion()],
+    raw: {}, extra: [] };
 }
 
 // The second answer field is offered with two answers per question, and
 // kept in sight while it holds text (the check then says why it is refused).
 export function showsAnswer2(model, question) {
-  return model.answersPerQuestion === 2 || question.answer2 !== '';
+  return model.answersPerQuestion === 2 || (question.answer2 ?? '') !== '';
 }
 
 export function showsPictures(model, question) {
@@ -68,36 +69,50 @@ export function writeSource(model, quote) {
     lines.push(text);
     fields.push(field);
   };
+  // A value kept as the source gave it goes back line for line.
+  const putKept = (raw, name, field, write) => {
+    if (raw[name]) raw[name].forEach((line) => put(line, field));
+    else write();
+  };
   const putText = (key, value, field) => put(`${key} = ${quote(value)}`, field);
+  const header = (name, write) => putKept(model.raw, name, name, write);
   for (const [key, name] of HEADER_TEXTS) {
-    if (name === 'title' || model[name] !== '') putText(key, model[name], name);
+    header(name, () => (name === 'title' ? model.title !== null : !!model[name]) && putText(key, model[name], name));
   }
-  put(`kind = ${quote(model.kind)}`, 'kind');
-  put(`answers_per_question = ${model.answersPerQuestion}`, 'answersPerQuestion');
-  put(`reveal = ${quote(model.reveal)}`, 'reveal');
+  // A required key the source left out (null) stays out, for the check to name it.
+  header('kind', () => model.kind !== null && put(`kind = ${quote(model.kind)}`, 'kind'));
+  header('answersPerQuestion', () => put(`answers_per_question = ${model.answersPerQuestion}`, 'answersPerQuestion'));
+  header('reveal', () => put(`reveal = ${quote(model.reveal)}`, 'reveal'));
   // The player's own default is left unsaid: the check warns only about a
   // colour the author chose.
-  if (model.background.toUpperCase() !== DEFAULT_BACKGROUND) put(`background = ${quote(model.background)}`, 'background');
-  for (const [key, name] of TAIL_TEXTS) if (model[name] !== '') putText(key, model[name], name);
-  if (usesCodes(model)) {
+  header('background', () => model.background.toUpperCase() !== DEFAULT_BACKGROUND &&
+    put(`background = ${quote(model.background)}`, 'background'));
+  for (const [key, name] of TAIL_TEXTS) header(name, () => model[name] !== '' && putText(key, model[name], name));
+  // Keys the form has no field for: their diagnostics go to the summary.
+  for (const kept of model.extra) kept.forEach((line) => put(line, null));
+  header('codes', () => {
+    if (!usesCodes(model)) return;
     put('codes = [', 'codes');
     // One per score: codes not given yet are written empty.
     const codes = [...model.codes];
     while (codes.length < model.questions.length) codes.push('');
     codes.forEach((code, i) => put(`  ${quote(code)},`, `code:${i}`));
     put(']', 'codes');
-  }
+  });
   for (const question of model.questions) {
     const at = `q:${question.id}`;
     put('', at);
     put('[[question]]', at);
-    if (question.text !== '') putText('text', question.text, `${at}:text`);
-    putText('answer', question.answer, `${at}:answer`);
-    if (showsAnswer2(model, question)) putText('answer2', question.answer2, `${at}:answer2`);
-    if (question.comment !== '') putText('comment', question.comment, `${at}:comment`);
-    if (question.picture !== '') putText('picture', question.picture, `${at}:picture`);
-    if (question.answerPicture !== '') putText('answer_picture', question.answerPicture, `${at}:answerPicture`);
-    if (question.clip !== '') putText('clip', question.clip, `${at}:clip`);
+    const key = (name, shown, toml) => putKept(question.raw, name, `${at}:${name}`,
+      () => shown && putText(toml, question[name], `${at}:${name}`));
+    key('text', question.text !== '', 'text');
+    key('answer', question.answer !== null, 'answer');
+    key('answer2', showsAnswer2(model, question) && question.answer2 !== null, 'answer2');
+    key('comment', question.comment !== '', 'comment');
+    key('picture', question.picture !== '', 'picture');
+    key('answerPicture', question.answerPicture !== '', 'answer_picture');
+    key('clip', question.clip !== '', 'clip');
+    for (const kept of question.extra) kept.forEach((line) => put(line, at));
   }
   return { text: lines.join('\n') + '\n', fields };
 }
@@ -108,46 +123,90 @@ function asText(value) {
   return typeof value === 'object' ? JSON.stringify(value) : String(value);
 }
 
-// {model, dropped}: the form's model of a TOML document (as JSON), and the
-// keys the form has no field for ("question 2: colour"...), so the page can
-// say what it left out.
-export function readDocument(doc) {
-  const model = newModel();
-  const dropped = [];
+const HEADER_KEYS = new Map([...HEADER_TEXTS, ...TAIL_TEXTS]);
+
+// Whether the form's field for top-level `key` holds its value as the
+// source gives it (`type` is the TOML type the core names).
+function headerHolds(key, value, type) {
+  if (HEADER_KEYS.has(key) || key === 'background') return type === 'string';
+  if (key === 'kind') return type === 'string' && KINDS.includes(value);
+  if (key === 'reveal') return type === 'string' && REVEALS.includes(value);
+  if (key === 'answers_per_question') return type === 'integer' && (value === 1 || value === 2);
+  if (key === 'codes') return type === 'array' && value.every((code) => typeof code === 'string');
+  return false;
+}
+
+function setHeader(model, key, value) {
+  if (HEADER_KEYS.has(key)) model[HEADER_KEYS.get(key)] = asText(value);
+  else if (key === 'kind' || key === 'reveal' || key === 'background') model[key] = asText(value);
+  else if (key === 'answers_per_question') model.answersPerQuestion = value;
+  else if (key === 'codes') model.codes = Array.isArray(value) ? value.map(asText) : [asText(value)];
+}
+
+// The model field a top-level key fills, or null for a key the form has none for.
+export function headerField(key) {
+  if (HEADER_KEYS.has(key)) return HEADER_KEYS.get(key);
+  if (key === 'answers_per_question') return 'answersPerQuestion';
+  return ['kind', 'reveal', 'background', 'codes'].includes(key) ? key : null;
+}
+
+// {model, refused}: the form's model of a TOML document (`doc` as JSON,
+// `layout` where each key stands in the source's `lines`). A value the form
+// cannot hold (kind = "textt", a key it has no field for) is kept as the
+// lines the source gives it, written back as they are, so the check sees the
+// source as written. `refused` names what cannot be kept so (tables of
+// their own besides [[question]]), for the page to refuse the source.
+export function readDocument(doc, layout, lines) {
+  const model = { ...newModel(), title: null, kind: null };
+  const refused = [];
+  const keep = (at, name) => {
+    if (!at || !at.lines) {
+      refused.push(name);
+      return null;
+    }
+    return lines.slice(at.first - 1, at.last);
+  };
   model.questions = [];
   for (const [key, value] of Object.entries(doc || {})) {
-    const header = HEADER_TEXTS.find(([k]) => k === key) || TAIL_TEXTS.find(([k]) => k === key);
-    if (header) {
-      model[header[1]] = asText(value);
-    } else if (key === 'kind' && KINDS.includes(value)) {
-      model.kind = value;
-    } else if (key === 'reveal' && REVEALS.includes(value)) {
-      model.reveal = value;
-    } else if (key === 'answers_per_question' && (value === 1 || value === 2)) {
-      model.answersPerQuestion = value;
-    } else if (key === 'background' && typeof value === 'string') {
-      model.background = value;
-    } else if (key === 'codes' && Array.isArray(value)) {
-      model.codes = value.map(asText);
-    } else if (key === 'question' && Array.isArray(value)) {
-      value.forEach((table, i) => {
-        const question = newQuestion();
-        if (!table || typeof table !== 'object' || Array.isArray(table)) {
-          dropped.push(`question ${i + 1}`);
-          return;
-        }
-        for (const [k, v] of Object.entries(table)) {
-          if (QUESTION_KEYS[k]) question[QUESTION_KEYS[k]] = asText(v);
-          else dropped.push(`question ${i + 1}: ${k}`);
-        }
-        model.questions.push(question);
-      });
+    const at = layout.keys[key];
+    if (key === 'question' && Array.isArray(value) && value.every((t) => t && typeof t === 'object' && !Array.isArray(t))) {
+      value.forEach((table, i) => model.questions.push(readQuestion(table, layout.questions[i] || {}, i, keep)));
+    } else if (headerField(key) && headerHolds(key, value, at && at.type)) {
+      setHeader(model, key, value);
+    } else if (headerField(key) && key !== 'question') {
+      setHeader(model, key, value);
+      const kept = keep(at, key);
+      if (kept) model.raw[headerField(key)] = kept;
     } else {
-      dropped.push(`${key} = ${asText(value)}`);
+      const kept = keep(at, key);
+      if (kept) model.extra.push(kept);
     }
   }
-  if (model.questions.length === 0) model.questions.push(newQuestion());
-  return { model, dropped };
+  // A source without questions opens without any, as the check sees it.
+  return { model, refused };
+}
+
+const MEDIA_KEYS = ['picture', 'answer_picture', 'clip'];
+
+function readQuestion(table, layout, i, keep) {
+  const question = newQuestion({ answer: null, answer2: null });
+  for (const [k, v] of Object.entries(table)) {
+    const at = layout[k];
+    const name = `question ${i + 1}: ${k}`;
+    // An empty media name is no medium to the form, but the check's own case.
+    if (QUESTION_KEYS[k] && at && at.type === 'string' && !(v === '' && MEDIA_KEYS.includes(k))) {
+      question[QUESTION_KEYS[k]] = v;
+      continue;
+    }
+    const kept = keep(at, name);
+    if (kept && QUESTION_KEYS[k]) {
+      question[QUESTION_KEYS[k]] = asText(v);
+      question.raw[QUESTION_KEYS[k]] = kept;
+    } else if (kept) {
+      question.extra.push(kept);
+    }
+  }
+  return question;
 }
 
 // Every media path the questions name, once.
@@ -159,7 +218,7 @@ export function mediaPaths(model) {
 
 // A file name for the download: the title's letters and digits, else "quiz".
 export function fileStem(title) {
-  const plain = title.normalize('NFD').replace(/[\u0300-\u036f]/g, '');
+  const plain = (title ?? '').normalize('NFD').replace(/[\u0300-\u036f]/g, '');
   const stem = plain.replace(/[^A-Za-z0-9]+/g, '-').replace(/^-+|-+$/g, '').slice(0, 40).replace(/-+$/, '');
   return stem || 'quiz';
 }

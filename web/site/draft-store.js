@@ -4,6 +4,7 @@
 const DATABASE = 'trivo-author';
 const STORE = 'drafts';
 const KEY = 'current';
+const ASIDE = 'aside';  // a draft the page could not restore, kept for its export
 const MEDIA = 'media:';
 const stored = new Map();  // media path -> the bytes last written under it
 
@@ -66,4 +67,20 @@ export async function loadDraft() {
   stored.clear();
   for (const [path, bytes] of media) stored.set(path, bytes);
   return { ...found.draft, media };
+}
+
+// Keeps a draft the page could not restore ({model, dirty, media: Map}) as
+// it was, apart from the current one.
+export async function setAside(draft) {
+  await run('readwrite', (store) => store.put({ model: draft.model, dirty: draft.dirty, media: draft.media }, ASIDE));
+}
+
+// The draft set aside, or null.
+export async function loadAside() {
+  const found = {};
+  await run('readonly', (store) => {
+    const request = store.get(ASIDE);
+    request.onsuccess = () => { found.draft = request.result; };
+  });
+  return found.draft || null;
 }

@@ -153,6 +153,11 @@ function openQuiz(bytes, name) {
   $('answers-open').hidden = false;
   const problems = [...opened.messages, ...refusedPictures(opened.quiz)];
   if (problems.length > 0) showProblem(problems.join('\n'));
+  const show = (state) => {
+    render(state);
+    remember();
+  };
+  document.dispatchEvent(new CustomEvent('trivo:opened', { detail: { quiz: page.quiz, core, show, tell: showProblem } }));
 }
 
 async function openFile(file) {
@@ -463,6 +468,7 @@ function render(state) {
     if (cell.frame) showPicture(cell);
   });
   if (before) announceChanges(before, state);
+  document.dispatchEvent(new CustomEvent('trivo:state', { detail: { state } }));
 }
 
 function announceChanges(before, state) {

@@ -183,7 +183,8 @@ async function unpackEntry(data, record) {
 }
 
 // [{path, bytes}] of the archive's files (folders left out), in its order.
-export async function readZip(input) {
+// An entry declared larger than limitOf(path) is refused before it is read.
+export async function readZip(input, limitOf = () => MAX_ENTRY_BYTES) {
   const bytes = ArrayBuffer.isView(input) ? new Uint8Array(input.buffer, input.byteOffset, input.byteLength)
     : new Uint8Array(input);
   if (bytes.length < END_SIZE) throw new ZipError('not-zip');
@@ -207,7 +208,7 @@ export async function readZip(input) {
     if (record.packed === 0xffffffff || record.size === 0xffffffff || record.local === 0xffffffff) {
       throw new ZipError('zip64');
     }
-    if (record.size > MAX_ENTRY_BYTES) throw new ZipError('too-large', record.name);
+    if (record.size > Math.min(MAX_ENTRY_BYTES, limitOf(path))) throw new ZipError('too-large', record.name);
     total += record.size;
     if (total > MAX_TOTAL_BYTES) throw new ZipError('too-large', record.name);
     files.push({ path, bytes: await unpackEntry(storedData(bytes, record), record) });

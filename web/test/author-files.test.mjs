@@ -11,7 +11,8 @@ import { randomBytes } from 'node:crypto';
 import { deflateRawSync } from 'node:zlib';
 import { test } from 'node:test';
 import { STRINGS, defaultLanguage } from '../site/author-i18n.js';
-import { openSource, resolvePath } from '../site/author-import.js';
+import { draftPathProblems, openSource, resolvePath } from '../site/author-import.js';
+import { setHeader } from '../site/author-model.js';
 import { fileStem, freeName, newModel, newQuestion, readDocument, writeSource } from '../site/author-source.js';
 import { MAX_ENTRY_BYTES, ZipError, crc32, readZip, writeZip } from '../site/zip.js';
 import { newCore } from './core-support.mjs';
@@ -24,7 +25,7 @@ function python(script, ...args) {
   return run.stdout;
 }
 
-test('the written source: one key per line, each line named by its field, read back the same', () => {
+test('the written source: one key per line, each line named by its field, read back the same', async () => {
   const model = newModel();
   Object.assign(model, { title: 'Drapeaux', creator: 'Claire', kind: 'picture', answersPerQuestion: 2,
     label1: 'Pays', label2: 'Capitale', reveal: 'comment', background: '#244244', footer: 'Fin' });
@@ -52,32 +53,44 @@ test('the written source: one key per line, each line named by its field, read b
   assert.ok(!fields.includes('link'), 'an empty link is left out');
   assert.equal(lines[fields.lastIndexOf(`q:${second.id}`) + 1], 'answer = ""', 'a table line belongs to its question');
 
-  // What the form reads back from that document (as the core's JSON) is the same model.
-  const doc = {
-    title: 'Drapeaux', creator: 'Claire', answer_label1: 'Pays', answer_label2: 'Capitale', kind: 'picture',
-    answers_per_question: 2, reveal: 'comment', background: '#244244', footer: 'Fin', codes: ['UN', ''],
-    question: [
-      { text: 'Bleu, blanc, rouge', answer: 'France', answer2: 'Paris', comment: 'Révolution', picture: 'fr.jpg',
-        answer_picture: 'fr-ok.png' },
-      { answer: '', answer2: '' },
-    ],
-  };
-  const back = readDocument(doc);
-  assert.deepEqual(back.dropped, []);
+  // What the form reads back from that source (through the core's TOML reader) is the same model.
+  const core = await newCore();
+  const read = core.tomlToJson(text);
+  const back = readDocument(read.value, read.layout, text.split('\n'));
+  assert.deepEqual(back.refused, []);
   back.model.questions.forEach((q, i) => { q.id = model.questions[i].id; });
   assert.equal(writeSource(back.model, quote).text, text);
 });
 
-test('a document the form cannot hold whole says what it left out', () => {
-  const { model, dropped } = readDocument({
-    title: 'T', kind: 'sculpture', colour: 'red', answers_per_question: 3,
-    question: [{ answer: 'a', hint: 'h' }, 'not a table'],
-  });
-  assert.equal(model.kind, 'text');
-  assert.equal(model.questions.length, 1);
-  assert.deepEqual(dropped.sort(), ['answers_per_question = 3', 'colour = red', 'kind = sculpture',
-    'question 1: hint', 'question 2'].sort());
-  assert.equal(readDocument({ title: 'T' }).model.questions.length, 1, 'a form always has a question to fill');
+test('what the form cannot hold goes back as the source wrote it, so the check is the source\'s own', async () => {
+  const core = await newCore();
+  const kept = ['title = 5', 'kind = "textt"  # typo', 'answers_per_question = 2.0', 'colour = [', '  "red",', ']',
+    'codes = ["A", 2]'];
+  const source = [...kept, '', '[[question]]', 'answer = "a"', 'hint = "h"', 'picture = 7', ''].join('\n');
+  const read = core.tomlToJson(source);
+  const { model, refused } = readDocument(read.value, read.layout, source.split('\n'));
+  assert.deepEqual(refused, []);
+  assert.equal(model.kind, 'textt', 'shown as the source has it; no radio is checked');
+  const { text, fields } = writeSource(model, quote);
+  const lines = text.split('\n');
+  const id = model.questions[0].id;
+  const fieldOf = (line) => fields[lines.indexOf(line)];
+  assert.deepEqual(kept.map(fieldOf), ['title', 'kind', 'answersPerQuestion', null, null, null, 'codes']);
+  assert.equal(fieldOf('hint = "h"'), `q:${id}`);
+  assert.equal(fieldOf('picture = 7'), `q:${id}:picture`);
+  const check = (toml) => {
+    core.writeFile('/kept/quiz.toml', toml);
+    return core.checkSource('/kept/quiz.toml').diagnostics.map((d) => `${d.error} ${d.message}`).sort();
+  };
+  assert.deepEqual(check(text), check(source));
+  assert.ok(check(text).some((d) => d.includes('textt')));
+  // A field the author edits holds its value from then on.
+  assert.match(writeSource(setHeader(model, 'kind', 'picture'), quote).text, /^kind = "picture"$/m);
+  // Tables of their own cannot be carried line for line: the source is refused, naming them.
+  const tables = 'title = "T"\n[extra]\nx = 1\n[[question]]\nanswer = "a"\n[question.more]\ny = 2\n';
+  const withTables = core.tomlToJson(tables);
+  assert.deepEqual(readDocument(withTables.value, withTables.layout, tables.split('\n')).refused,
+    ['extra', 'question 1: more']);
 });
 
 test('download names and media names', () => {
@@ -118,6 +131,14 @@ test('an opened folder, zip or pick of files: its source, and the media it names
   const twice = openSource([{ path: 'quiz.toml', bytes: source }, { path: 'a/q1.wav', bytes: q1 },
     { path: 'b/q1.wav', bytes: q3 }], readToml);
   assert.deepEqual(twice.missing, ['clips\\q1.wav', '../dehors.wav', 'q3.wav'], 'two files of that name: neither is guessed');
+  // Names a draft folder cannot hold side by side (a file where another needs a folder) are named.
+  const clashing = text('[[question]]\nanswer = "a"\npicture = "quiz.toml/x.jpg"\n' +
+    '[[question]]\nanswer = "b"\npicture = "a.jpg"\nanswer_picture = "a.jpg/b.jpg"\n');
+  const clash = openSource([{ path: 'quiz.toml', bytes: clashing }, { path: 'x.jpg', bytes: q1 },
+    { path: 'a.jpg', bytes: q1 }, { path: 'a.jpg/b.jpg', bytes: q3 }], readToml);
+  assert.deepEqual(clash.clashes, ['quiz.toml/x.jpg', 'a.jpg', 'a.jpg/b.jpg']);
+  const long = `${'n'.repeat(256)}.jpg`;
+  assert.deepEqual(draftPathProblems(['ok.jpg', 'sub/ok.jpg', './sub//two.jpg', long]), [long]);
   const broken = openSource([{ path: 'x.toml', bytes: text('title = "open\n') }], readToml);
   assert.equal(broken.problem.line, 1);
   assert.equal(openSource([{ path: 'a.jpg', bytes: q1 }], readToml), null);

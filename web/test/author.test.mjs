@@ -13,6 +13,17 @@ import { newCore, quizDir, repoDir, runTool } from './core-support.mjs';
 import { startSite } from './site-support.mjs';
 import { readZip } from '../site/zip.js';
 
+const axeSource = readFileSync(join(repoDir, 'web', 'node_modules', 'axe-core', 'axe.min.js'), 'utf8');
+const WCAG = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa'];
+
+// The WCAG 2.2 A and AA rules axe finds broken on the page as it stands
+// (axe is evaluated through the test driver, which the page's policy does not bind).
+async function accessibilityFaults(page) {
+  await page.evaluate(axeSource);
+  const result = await page.evaluate((tags) => window.axe.run(document, { runOnly: { type: 'tag', values: tags } }), WCAG);
+  return result.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
+}
+
 const shots = process.env.TRIVO_WEB_SHOTS || join(repoDir, 'build', 'web-shots');
 // The downloaded quiz, its title and its first answer, for the Wine run
 // that follows (scripts/test-web.sh).
@@ -44,6 +55,10 @@ async function openAuthor(context) {
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
+  // The page runs under its Content-Security-Policy: whatever it refuses is a fault.
+  page.on('console', (message) => {
+    if (/Content Security Policy/i.test(message.text())) errors.push(message.text());
+  });
   page.errors = errors;
   await page.goto(`http://127.0.0.1:${port}/author.html`);
   await page.waitForSelector('body[data-ready=true]');
@@ -140,7 +155,7 @@ test('a picture quiz made in the form: diagnostics come and go, answers tried, t
   assert.equal(await verdict.textContent(), 'BRAVO');
   assert.equal(await colour(), 'rgb(0, 255, 0)');
   await tryIt.fill('Pome');
-  assert.equal(await verdict.textContent(), core.judge('Pomme', 'Pome').text);
+  assert.equal(await verdict.textContent(), core.verdict('Pomme', 'Pome').verdict);
   assert.equal(await colour(), 'rgb(255, 203, 38)');
   await tryIt.fill('Banane');
   assert.equal(await verdict.textContent(), 'FAUX');
@@ -372,7 +387,13 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z:
   writeFileSync(broken, 'title = "Sans fin\nkind = "text"\n');
   const notAQuiz = join(work, 'notes.exe');
   writeFileSync(notAQuiz, Buffer.concat([Buffer.from('MZ'), Buffer.alloc(200)]));
+  const big = join(work, 'big.toml');
+  writeFileSync(big, `title = "${'x'.repeat(1100000)}"\n`);
+  const tables = join(work, 'tables.toml');
+  writeFileSync(tables, 'title = "T"\n[look]\nshade = "blue"\n');
   const cases = [
+    [big, /big\.toml is larger than the page reads \(1\.0 MB at most\)/],
+    [tables, /cannot hold these tables of the source: look\./],
     [evil, /would be written outside its folder/],
     [broken, /broken\.toml, line 1/],
     [notAQuiz, /notes\.exe/],
@@ -385,6 +406,101 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z:
     assert.equal(await page.locator('#f-title').inputValue(), 'À garder', file);
     await page.evaluate(() => { document.getElementById('notice').hidden = true; });
   }
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+// The errors `trivo check` gives for a source, as their messages.
+function toolErrors(source) {
+  const run = runTool(['check', source]);
+  return `${run.out}${run.err}`.split('\n').map((line) => /^.*?:\d+: (?!warning: )(.*)$/.exec(line)?.[1])
+    .filter(Boolean).sort();
+}
+
+test('a source is checked as written: a refused kind shows beside its field and holds the download, an unknown key goes back out; no axe fault in either language', async () => {
+  const context = await newContext();
+  const page = await openAuthor(context);
+  assert.deepEqual(await accessibilityFaults(page), [], 'a new quiz');
+  const folder = join(work, 'textt');
+  mkdirSync(folder, { recursive: true });
+  const source = join(folder, 'quiz.toml');
+  writeFileSync(source, 'title = "Faute de frappe"\nkind = "textt"\nshade = "blue"\n\n[[question]]\nanswer = "Pomme"\n');
+  await page.locator('#open-files').setInputFiles(source);
+  await checked(page);
+  const pageErrors = await page.locator('#general-diagnostics li.error .message').allTextContents();
+  assert.deepEqual(pageErrors.sort(), toolErrors(source));
+  assert.ok((await diagnostics(page, 'kind')).some((d) => d.startsWith('error') && d.includes('textt')));
+  assert.ok(await page.locator('#download').isDisabled());
+  assert.equal(await page.locator('input[name=kind]:checked').count(), 0, 'no kind is shown as picked');
+  await shoot(page, 'author-kept-keys');
+  assert.deepEqual(await accessibilityFaults(page), [], 'diagnostics shown, in English');
+  await page.locator('button[data-lang=fr]').click();
+  assert.deepEqual(await accessibilityFaults(page), [], 'diagnostics shown, in French');
+
+  const zipped = page.waitForEvent('download');
+  await page.locator('#export-zip').click();
+  const files = await readZip(readFileSync(await (await zipped).path()));
+  const text = new TextDecoder().decode(files.find((f) => f.path === 'quiz.toml').bytes);
+  assert.match(text, /^kind = "textt"$/m);
+  assert.match(text, /^shade = "blue"$/m);
+  await page.locator('input[name=kind][value=text]').check();
+  await checked(page);
+  assert.deepEqual(await diagnostics(page, 'kind'), [], 'a picked kind replaces the kept one');
+  assert.ok(await page.locator('#download').isDisabled(), 'the unknown key still holds the download');
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+test('a zip whose names clash is refused by name; a kept draft that cannot be restored is set aside and the page starts', async () => {
+  const context = await newContext();
+  const page = await openAuthor(context);
+  await type(page, '#f-title', 'Avant');
+  const clash = join(work, 'clash.zip');
+  execFileSync('python3', ['-c', `
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z:
+    z.writestr('quiz.toml', 'kind = "picture"\\n[[question]]\\nanswer = "a"\\npicture = "quiz.toml/x.jpg"\\n'
+               '[[question]]\\nanswer = "b"\\npicture = "a.jpg"\\nanswer_picture = "a.jpg/b.jpg"\\n')
+    for name in ('x.jpg', 'a.jpg', 'a.jpg/b.jpg'):
+        z.writestr(name, 'not a picture')`, clash]);
+  await page.locator('#open-files').setInputFiles(clash);
+  await checked(page);
+  assert.match(await page.locator('#notice').textContent(), /: quiz\.toml\/x\.jpg, a\.jpg, a\.jpg\/b\.jpg\./);
+  assert.equal(await page.locator('#f-title').inputValue(), 'Avant');
+  await saved(page);
+
+  // A draft an earlier page kept with such names.
+  await page.evaluate(() => new Promise((resolve, reject) => {
+    const request = indexedDB.open('trivo-author', 1);
+    request.onsuccess = () => {
+      const transaction = request.result.transaction('drafts', 'readwrite');
+      const store = transaction.objectStore('drafts');
+      store.put({ model: { title: 'Cassé', kind: 'picture', codes: [], questions: [
+        { answer: 'a', picture: 'a.jpg', answerPicture: 'a.jpg/b.jpg' }] }, dirty: true }, 'current');
+      store.put(new Uint8Array([1, 2, 3]), 'media:a.jpg');
+      store.put(new Uint8Array([4, 5, 6]), 'media:a.jpg/b.jpg');
+      transaction.oncomplete = resolve;
+      transaction.onerror = () => reject(transaction.error);
+    };
+  }));
+  page.on('dialog', (dialog) => dialog.accept());
+  for (let visit = 0; visit < 2; visit++) {
+    await page.reload();
+    await page.waitForSelector('body[data-ready=true]');
+    await checked(page);
+    assert.ok(await page.locator('#export-aside').isVisible(), 'the set-aside draft can be exported');
+    if (visit === 0) assert.match(await page.locator('#notice').textContent(), /set aside.*\(a\.jpg, a\.jpg\/b\.jpg\)|\(a\.jpg, a\.jpg\/b\.jpg\).*set aside/);
+  }
+  await type(page, '#f-title', 'Après');
+  await saved(page);
+  await page.reload();
+  await page.waitForSelector('body[data-ready=true]');
+  assert.equal(await page.locator('#f-title').inputValue(), 'Après', 'the page works on and keeps its new draft');
+  const zipped = page.waitForEvent('download');
+  await page.locator('#export-aside').click();
+  const files = await readZip(readFileSync(await (await zipped).path()));
+  assert.deepEqual(files.map((f) => f.path).sort(), ['draft.json', 'media/a.jpg', 'media/a.jpg/b.jpg']);
+  assert.equal(JSON.parse(new TextDecoder().decode(files[0].bytes)).title, 'Cassé');
   assert.deepEqual(page.errors, []);
   await context.close();
 });

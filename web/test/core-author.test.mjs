@@ -226,7 +226,10 @@ test('a source that is no TOML gives the line and message trivo check gives', ()
     assert.equal(`quiz.toml:${json.line}: ${json.message}`, native.lines[0], label);
   }
   const bom = core.tomlToJson(Buffer.from('\ufeffkind = "text"\n[[question]]\ntext = "é"\n'));
-  assert.deepEqual(bom, { ok: true, value: { kind: 'text', question: [{ text: 'é' }] } });
+  assert.deepEqual(bom.value, { kind: 'text', question: [{ text: 'é' }] });
+  // Where each key stands, for the page to carry a value over as written.
+  assert.deepEqual(bom.layout.questions[0].text, { type: 'string', first: 3, last: 3, lines: true });
+  assert.equal(bom.layout.keys.question.lines, false, 'a [[question]] table is no line of its own');
 });
 
 test('unpacking into a folder writes what trivo unpack writes, and building it gives the quiz back', () => {
@@ -271,6 +274,13 @@ test('picture sizes are the files\' own, fitted into the 260 x 260 frame; what t
   assert.equal(info.playerTakes, false);
   assert.ok(nativeCheck(folder).lines[0].includes(`is ${info.error}`), info.error);
   assert.equal(core.pictureInfo(Buffer.from('not a picture')).playerTakes, false);
+  // The decoder's word on each PNG is kept by content: the same file mended
+  // and broken again in place is checked anew each time.
+  const checks = [broken, pictures['large.png'], broken].map((bytes) => {
+    core.writeFile('/draft/broken.png', bytes);
+    return core.checkSource('/draft/quiz.toml').ok;
+  });
+  assert.deepEqual(checks, [false, true, false]);
 });
 
 test('verdicts are trivo judge\'s words, each kind in its own colour', () => {
@@ -311,6 +321,6 @@ test('odd paths and empty inputs get an answer the page can show, never a trap',
     assert.throws(() => core.unpackToFolder(exe, folder), /cannot create the folder: /, folder);
   }
   assert.equal(core.pictureInfo(new Uint8Array(0)).playerTakes, false);
-  assert.deepEqual(core.tomlToJson(new Uint8Array(0)), { ok: true, value: {} });
+  assert.deepEqual(core.tomlToJson(new Uint8Array(0)), { ok: true, value: {}, layout: { keys: {}, questions: [] } });
   assert.equal(core.checkSource('/draft/quiz.toml').ok, false, 'a source without kind or questions');
 });
