@@ -13,6 +13,7 @@
 #include "content/quiz_document.h"
 #include "play/answers_file.h"
 #include "play/pane_scroll.h"
+#include "play/play_rules.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -31,10 +32,6 @@ struct HeaderStripState {
 
 HeaderStripState* StateOf(HWND strip) {
   return reinterpret_cast<HeaderStripState*>(GetWindowLongPtrA(strip, DWLP_USER));
-}
-
-bool HasHideBox(const QuizDocument* doc) {
-  return doc && doc->mediaKind == MediaPicture && doc->answersPerQuestion == 1;
 }
 
 HWND CreateControl(HWND strip, const char* className, const char* text, DWORD style, int x, int y, int width,
@@ -68,7 +65,7 @@ INT_PTR OnHeaderInitDialog(HWND strip) {
   SetFont(CreateControl(strip, "Static", "Par :", label, 736, 25, 27, 18, ID_HEADER_BY), GuiFont(), true);
   SetFont(CreateControl(strip, "Static", doc ? doc->creator : "", label, 763, 25, 85, 18, ID_HEADER_CREATOR),
           GuiFont(), true);
-  if (HasHideBox(doc)) {
+  if (OffersHideBox(doc)) {
     SetFont(CreateControl(strip, "button", "Cacher", label | BS_AUTOCHECKBOX, 666, 5, 65, 18, ID_HEADER_HIDE),
             GuiFont(), true);
   }
@@ -116,7 +113,7 @@ INT_PTR OnHeaderSize(HWND strip) {
   PlaceControl(strip, ID_HEADER_SAVE, w - 204, 25, 55, 18, true);
   PlaceControl(strip, ID_HEADER_EXPLANATION, 110, 19, w - 324, 28, true);
   PlaceControl(strip, ID_HEADER_RULE_RIGHT, w - 145, 0, 1, 50, true);
-  if (HasHideBox(currentDocument))
+  if (OffersHideBox(currentDocument))
     PlaceControl(strip, ID_HEADER_HIDE, w - 234, 0, 85, 18, true);
   // Controls moved far from where they were (the link and "Par :" when the
   // window is maximised) would otherwise stay unpainted at their new place.

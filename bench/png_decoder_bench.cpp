@@ -1,10 +1,18 @@
 // Whole PNG decode (chunk walk, inflate, unfilter, conversion into DIB rows)
 // on the benchmark pictures, against libspng decoding the same bytes to their
 // own format. The counter spng_ratio gives how many times longer the player's
-// decoder takes.
+// decoder takes. PngDecodeProcess times whole processes the same way:
+// `trivo decode` against a small C program linking libspng, so that the
+// tool's start-up counts; spng_process_ratio is their ratio.
 #include <benchmark/benchmark.h>
 #include <spng.h>
 
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <string>
 
 #include "bench/png_bench_support.h"
@@ -72,11 +80,76 @@ void BM_PngDecode(benchmark::State& state, const std::string& name) {
   state.counters["spng_ratio"] = ours / spng;
 }
 
+#ifdef TRIVO_TOOL_FILE
+extern "C" char** environ;
+
+// CPU time (user and system) of the children waited for so far.
+double ChildrenSeconds() {
+  rusage usage;
+  getrusage(RUSAGE_CHILDREN, &usage);
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+// Runs a program to its end; true when it exits with 0.
+bool RunProcess(std::vector<std::string> arguments) {
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) {
+    argv.push_back(argument.data());
+  }
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    return false;
+  }
+  int status = 0;
+  return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void BM_PngDecodeProcess(benchmark::State& state, const std::string& name) {
+  const std::string picture = std::string(TRIVO_TESTDATA_DIR) + "/bench/" + name;
+  const std::string out = "/tmp/trivo-png-bench-" + std::to_string(getpid());
+  // TRIVO_BENCH_TOOL names another trivo to time, an earlier build say.
+  const char* tool = std::getenv("TRIVO_BENCH_TOOL");
+  const std::vector<std::string> ours = {tool != nullptr ? tool : TRIVO_TOOL_FILE, "decode", picture, "-o",
+                                         out + ".bmp"};
+  const std::vector<std::string> reference = {SPNG_DECODE_FILE, picture, out + ".raw"};
+  if (!RunProcess(ours) || !RunProcess(reference)) {
+    state.SkipWithError("picture missing or not decoded");
+    return;
+  }
+  // Alternating runs share out whatever else the machine does.
+  double oursSeconds = 0;
+  double referenceSeconds = 0;
+  for (auto _ : state) {
+    double start = ChildrenSeconds();
+    RunProcess(ours);
+    oursSeconds += ChildrenSeconds() - start;
+    start = ChildrenSeconds();
+    RunProcess(reference);
+    referenceSeconds += ChildrenSeconds() - start;
+  }
+  std::remove((out + ".bmp").c_str());
+  std::remove((out + ".raw").c_str());
+  state.counters["trivo_ms"] = oursSeconds / double(state.iterations()) * 1e3;
+  state.counters["spng_ms"] = referenceSeconds / double(state.iterations()) * 1e3;
+  state.counters["spng_process_ratio"] = oursSeconds / referenceSeconds;
+}
+#endif
+
 const int kRegistered = [] {
   for (const char* name : kPictures) {
     benchmark::RegisterBenchmark((std::string("PngDecode/") + name).c_str(), BM_PngDecode, std::string(name))
         ->Unit(benchmark::kMillisecond);
   }
+#ifdef TRIVO_TOOL_FILE
+  for (const char* name : kPictures) {
+    benchmark::RegisterBenchmark((std::string("PngDecodeProcess/") + name).c_str(), BM_PngDecodeProcess,
+                                 std::string(name))
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(1.0);
+  }
+#endif
   return 0;
 }();
 

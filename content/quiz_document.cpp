@@ -7,18 +7,9 @@
 #include <cstring>
 
 #include "content/document_gdi.h"
+#include "content/quiz_colours.h"
 
 QuizDocument* currentDocument = nullptr;
-
-namespace {
-
-// State brushes, as 0x00BBGGRR.
-constexpr uint32_t kWrongColour = 0x0000FF;
-constexpr uint32_t kAnagramColour = 0x0064FF;
-constexpr uint32_t kHintColour = 0x26CBFF;
-constexpr uint32_t kQuestionColour = 0xC0FFFF;
-
-}  // namespace
 
 void CopyText(char* dst, size_t capacity, const char* src) {
   CopyText(dst, capacity, src, src ? std::strlen(src) : 0);
@@ -55,9 +46,9 @@ QuizDocument::QuizDocument() {
   mediaKind = MediaText;
   CopyText(title, sizeof(title), "nom du trivo");
   CopyText(creator, sizeof(creator), " createur");
-  backRed = 90;
-  backGreen = 95;
-  backBlue = 150;
+  backRed = kDefaultBackground.red;
+  backGreen = kDefaultBackground.green;
+  backBlue = kDefaultBackground.blue;
   backgroundBrush = CreateDocumentBrush(BackgroundColour(*this));
   questionCount = 2;
   revealMode = RevealNone;

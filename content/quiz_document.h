@@ -23,6 +23,8 @@ enum RevealMode : int32_t {
 };
 
 constexpr int kTextCapacity = 260;  // 259 characters and the terminator
+// Characters a text takes: an answer field, a question, a comment, a code.
+constexpr size_t kMaxTextLength = kTextCapacity - 1;
 constexpr int kMaxQuestions = 96;
 constexpr int kMaxRows = 32;  // rows of three questions
 constexpr int kMediaFolderCapacity = 512;

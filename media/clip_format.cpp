@@ -49,3 +49,35 @@ const char* ClipExtension(const uint8_t* bytes, size_t size) {
       return "XXX";
   }
 }
+
+namespace {
+
+bool SameNameIgnoringCase(const char* a, const char* lower) {
+  for (; *a != '\0' && *lower != '\0'; ++a, ++lower) {
+    const char c = *a >= 'A' && *a <= 'Z' ? static_cast<char>(*a - 'A' + 'a') : *a;
+    if (c != *lower) {
+      return false;
+    }
+  }
+  return *a == *lower;
+}
+
+}  // namespace
+
+const char* MediaMimeType(const char* extension) {
+  struct Mime {
+    const char* extension;
+    const char* type;
+  };
+  static const Mime kMimeTypes[] = {
+      {"mp3", "audio/mpeg"},      {"wav", "audio/wav"},  {"wmv", "video/x-ms-wmv"},
+      {"avi", "video/x-msvideo"}, {"mpg", "video/mpeg"}, {"jpg", "image/jpeg"},
+      {"gif", "image/gif"},       {"bmp", "image/bmp"},  {"png", "image/png"},
+  };
+  for (const Mime& mime : kMimeTypes) {
+    if (extension != nullptr && SameNameIgnoringCase(extension, mime.extension)) {
+      return mime.type;
+    }
+  }
+  return "application/octet-stream";
+}

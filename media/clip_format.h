@@ -7,3 +7,8 @@
 
 // "MP3", "WMV", "AVI", "WAV", "MPG" or "XXX".
 const char* ClipExtension(const uint8_t* bytes, size_t size);
+
+// The MIME type a browser plays a clip (by its ClipExtension name) or a
+// picture (by "jpg", "gif", "bmp", "png") under; "application/octet-stream"
+// for anything else. Case does not matter.
+const char* MediaMimeType(const char* extension);

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "content/user_message.h"
+#include "media/picture_rules.h"
 #include "media/png_decoder.h"
 
 namespace {
@@ -23,10 +24,6 @@ namespace {
 constexpr char kPictureCaption[] = "Information";
 constexpr int kDibSectionTarget = 0;
 constexpr int kScreenBitmapTarget = 1;
-
-unsigned char SwapNibbles(unsigned char b) {
-  return static_cast<unsigned char>((b << 4) | (b >> 4));
-}
 
 // COM for the calling thread, set up at its first picture and kept: setting
 // it up and tearing it down around every picture cost more than the decoding
@@ -110,36 +107,11 @@ class ScreenDc {
   HDC dc_;
 };
 
-struct FittedSize {
-  int width;
-  int height;
-};
-
-// The smaller of the two ratios, worked in integers so that the side that
-// meets the box is exactly the box side and the other is truncated.
-FittedSize FitIntoBox(int64_t width, int64_t height, int boxWidth, int boxHeight) {
-  int64_t newWidth;
-  int64_t newHeight;
-  if (int64_t{boxHeight} * width > int64_t{boxWidth} * height) {
-    newWidth = boxWidth;
-    newHeight = height * boxWidth / width;
-  } else {
-    newHeight = boxHeight;
-    newWidth = width * boxHeight / height;
-  }
-  // A sliver of a picture keeps at least one pixel across.
-  if (newWidth < 1)
-    newWidth = 1;
-  if (newHeight < 1)
-    newHeight = 1;
-  return {static_cast<int>(newWidth), static_cast<int>(newHeight)};
-}
-
 bool IsFittedSize(uint32_t width, uint32_t height, int boxWidth, int boxHeight) {
   if (width == 0 || height == 0 || boxWidth <= 0 || boxHeight <= 0)
     return false;
-  const FittedSize size = FitIntoBox(width, height, boxWidth, boxHeight);
-  return uint32_t(size.width) == width && uint32_t(size.height) == height;
+  const FitSize size = FitPicture(width, height, uint32_t(boxWidth), uint32_t(boxHeight));
+  return size.width == width && size.height == height;
 }
 
 // The screen's depth, asked once: a screen DC per picture costs more than
@@ -165,12 +137,9 @@ IStream* StreamOfBytes(const unsigned char* bytes, unsigned int count, bool swap
   if (!block)
     return nullptr;
   auto* copy = static_cast<unsigned char*>(block);  // GMEM_FIXED: the handle is the address
-  if (swapped) {
-    for (unsigned int i = 0; i < count; ++i)
-      copy[i] = SwapNibbles(bytes[i]);
-  } else {
-    std::memcpy(copy, bytes, count);
-  }
+  std::memcpy(copy, bytes, count);
+  if (swapped)
+    SwapNibbles(copy, count);
   IStream* stream = nullptr;
   if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)) || !stream) {
     GlobalFree(block);
@@ -249,7 +218,7 @@ PictureResult DecodePictureResource(HINSTANCE module, int resourceId, const char
     return DecodePng(module, resourceId, boxWidth, boxHeight);  // fitted already
   const auto* bytes = static_cast<const unsigned char*>(LockResource(loaded));
   const DWORD size = SizeofResource(module, found);
-  PictureResult result = DecodeWithOle(bytes, size, resourceId > kSwappedPictureIdFloor);
+  PictureResult result = DecodeWithOle(bytes, size, IsSwappedPictureId(resourceId));
   FreeResource(loaded);
   result.bitmap = FitBitmap(result.bitmap, boxWidth, boxHeight);
   return result;
@@ -292,9 +261,10 @@ HBITMAP FitBitmap(HBITMAP source, int boxWidth, int boxHeight) {
   }
   const int64_t width = info.bmWidth;
   const int64_t height = info.bmHeight < 0 ? -int64_t{info.bmHeight} : info.bmHeight;
-  const FittedSize fitted = FitIntoBox(width, height, boxWidth, boxHeight);
-  const int newWidth = fitted.width;
-  const int newHeight = fitted.height;
+  const FitSize fitted =
+      FitPicture(uint32_t(width), uint32_t(height), uint32_t(boxWidth), uint32_t(boxHeight));
+  const int newWidth = static_cast<int>(fitted.width);
+  const int newHeight = static_cast<int>(fitted.height);
 
   // Pictures are stored at the size they are shown: a screen bitmap that
   // already has it would only be copied pixel for pixel.

@@ -7,9 +7,6 @@
 
 #include <cstdint>
 
-// Ids above this one are stored with the two halves of every byte exchanged.
-constexpr int kSwappedPictureIdFloor = 10000;
-
 // A picture decoded without a word to the user: its fitted bitmap, or none
 // and, when the load has something to tell, the message and its icon. Kept
 // apart so that a picture decoded on another thread is told about on the

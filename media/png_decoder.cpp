@@ -33,8 +33,8 @@ constexpr uint32_t kIhdrSize = 13;       // width, height, depth, type, methods
 // Largest image accepted: 8192 x 8192 pixels in area and 65535 pixels on a
 // side. Worst case raw size is 8 bytes per pixel plus the filter bytes, well
 // below 4 GiB.
-constexpr uint64_t kMaxPixels = uint64_t(1) << 26;
-constexpr uint32_t kMaxDimension = 65535;
+constexpr uint64_t kMaxPixels = kPngMaxPixels;
+constexpr uint32_t kMaxDimension = kPngMaxSide;
 
 // Chunk types, big-endian; the first letter's bit 5 (ancillary) is cleared
 // before comparing.

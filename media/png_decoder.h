@@ -7,6 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// Largest image PngParse accepts: 8192 x 8192 pixels in area and 65535
+// pixels on a side.
+constexpr uint64_t kPngMaxPixels = uint64_t(1) << 26;
+constexpr uint32_t kPngMaxSide = 65535;
+
 // Error codes left in PngImage::lastError.
 enum PngError : uint32_t {
   PngErrorNone = 0,

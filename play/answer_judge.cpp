@@ -75,10 +75,6 @@ PlayFields ReadPlayFields(const QuizDocument* doc, HWND pane) {
   return fields;
 }
 
-bool StatusIsRight(HWND pane, int statusId) {
-  return ReadControlText(pane, statusId, kStatusCapacity) == kVerdictRight;
-}
-
 void AnswerJudge(QuizDocument* doc, HWND pane, int fieldId) {
   if (doc == nullptr || pane == nullptr || AnswerFieldsPerQuestion(doc) == 0 ||
       fieldId <= ID_ANSWER_FIELD_BASE) {

@@ -13,5 +13,3 @@ void AnswerJudge(QuizDocument* doc, HWND pane, int fieldId);
 // The pane's answer fields and status fields as the play rules see them; a
 // control that does not exist (yet) reads as empty.
 PlayFields ReadPlayFields(const QuizDocument* doc, HWND pane);
-// True when status field `statusId` of the pane reads "BRAVO".
-bool StatusIsRight(HWND pane, int statusId);

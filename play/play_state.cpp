@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "play/play_rules.h"
 #include "play/verdict_rules.h"
 
 namespace {
@@ -271,7 +272,6 @@ std::vector<HideStep> PlanHideAnswered(QuizDocument* doc, const PlayFields& fiel
 }
 
 int TabScrollTarget(int position, int fieldTop, int fieldHeight, int clientHeight) {
-  constexpr int kTabViewOffset = 360;
   int offset = kTabViewOffset;
   int room = clientHeight - fieldHeight;
   if (offset > room) {

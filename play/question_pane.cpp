@@ -22,14 +22,17 @@
 #include <cstring>
 
 #include "app/main_window.h"
+#include "content/quiz_colours.h"
 #include "content/quiz_document.h"
 #include "media/media_host.h"
 #include "media/picture_loader.h"
 #include "media/picture_prefetch.h"
+#include "media/picture_rules.h"
 #include "play/answer_field.h"
 #include "play/answer_judge.h"
 #include "play/answers_file.h"
 #include "play/pane_scroll.h"
+#include "play/play_rules.h"
 #include "play/verdict_rules.h"
 #include "resources/resource_ids.h"
 
@@ -39,10 +42,8 @@ int paneScrollTarget = 0;
 
 namespace {
 
-constexpr COLORREF kRightColour = RGB(0, 255, 0);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr int kDarkLimit = 69;  // red or green above this gives black label text
 
 constexpr DWORD kNumberStyle = WS_CHILD | WS_VISIBLE | SS_RIGHT;                               // 0x50000002
 constexpr DWORD kFieldStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | SS_CENTERIMAGE | SS_CENTER;  // 0x50800201
@@ -55,7 +56,6 @@ constexpr DWORD kCommentStyle = WS_CHILD | WS_VISIBLE | SS_CENTER;              
 constexpr DWORD kClipButtonStyle =
     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_ICON | BS_DEFPUSHBUTTON;  // 0x50010041
 
-constexpr int kPictureBox = 260;
 constexpr int kFirstRowTop = 5;
 
 // Started by PrefetchQuestionPictures, taken by the pane that builds next.
@@ -406,23 +406,23 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
   if ((id > 1999 && id <= 2240 + fields) || id == ID_ANSWER_LABEL ||
       (id > ID_COMMENT_BASE && id <= ID_COMMENT_BASE + fields)) {
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, doc->backRed > kDarkLimit || doc->backGreen > kDarkLimit ? kBlack : kWhite);
+    SetTextColor(dc, LabelTextColour({doc->backRed, doc->backGreen, doc->backBlue}));
     return reinterpret_cast<INT_PTR>(doc->backgroundBrush);
   }
   if (id > ID_STATUS_FIELD_BASE && id <= ID_STATUS_FIELD_BASE + fields) {
     char text[kTextCapacity] = {};
     GetWindowTextA(control, text, sizeof(text));
-    if (std::strcmp(text, kVerdictAnagram) == 0) {
-      return FieldColour(dc, doc->anagramBrush);
-    }
-    if (std::strcmp(text, kVerdictRight) == 0) {
-      return FieldColour(dc, rightBrush);
-    }
-    if (std::strcmp(text, kVerdictWrong) == 0) {
-      return FieldColour(dc, doc->wrongBrush);
-    }
-    if (std::strcmp(text, kVerdictEmpty) == 0) {
-      return 0;
+    switch (VerdictKindOf(text)) {
+      case VerdictKind::Unjudged:
+        return 0;
+      case VerdictKind::Right:
+        return FieldColour(dc, rightBrush);
+      case VerdictKind::Wrong:
+        return FieldColour(dc, doc->wrongBrush);
+      case VerdictKind::Anagram:
+        return FieldColour(dc, doc->anagramBrush);
+      case VerdictKind::Hint:
+        break;
     }
     return FieldColour(dc, doc->hintBrush);
   }

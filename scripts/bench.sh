@@ -22,8 +22,13 @@ done
 echo "== building the player and the tool"
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 ninja -C build/windows -j "$jobs" trivo-player empty_window startup_probe >/dev/null
-cmake -S . -B build/native -DTRIVO_PLAYER_TEMPLATE="$PWD/build/windows/app/trivo-player.exe" >/dev/null
+scripts/test-web.sh --build-only >/dev/null
+cmake -S . -B build/native -DTRIVO_PLAYER_TEMPLATE="$PWD/build/windows/app/trivo-player.exe" \
+  -DTRIVO_HTML_TEMPLATE="$PWD/build/wasm/quiz-page-template.html" >/dev/null
 ninja -C build/native -j "$jobs" trivo >/dev/null
+echo "== the demo quiz as one web page"
+build/native/tool/trivo build --html examples/demo/quiz.toml -o build/demo-quiz.html >/dev/null
+echo "demo quiz.html: $(stat -c %s build/demo-quiz.html) bytes (goal: at most $((450 * 1024)))"
 echo "== build time of the 96-picture quiz"
 bench/build/build_speed.sh "${TRIVO_BENCH_ROUNDS:-7}"
 echo "== start-up of quiz players under Wine"

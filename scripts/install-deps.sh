@@ -17,7 +17,7 @@ test_packages=(
   libdeflate-dev bc
   espeak-ng ffmpeg lame
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
-  emscripten nodejs chromium python3 libxml2-utils
+  emscripten nodejs chromium firefox-esr python3 libxml2-utils
 )
 
 case ${1:-all} in

@@ -3,6 +3,7 @@
 #   build/first-run  the README's play command, first, on a fresh tree of
 #                  its own, as a new user runs it (exit code and screenshot)
 #   build/windows  the player and its tests, run under Wine in Xvfb
+#   build/wasm     the web core and the one-file quiz page template
 #   build/native   portable cores, their tests, the authoring tool, benchmarks
 #   build/asan     the native tests again under AddressSanitizer and UBSan
 #   build/fuzz     libFuzzer targets, each run for a bounded time
@@ -85,6 +86,16 @@ template="$root/build/windows/app/trivo-player.exe"
 # build) they are still built, and the tests that need it fail.
 template_option=()
 [ -f "$template" ] && template_option=(-DTRIVO_PLAYER_TEMPLATE="$template")
+
+# The web tree makes the one-file quiz page template the native tool carries.
+step "Web tree (WebAssembly core and the quiz page template)"
+page_template="$root/build/wasm/quiz-page-template.html"
+if [ -f "$template" ] && TRIVO_JOBS=$jobs TRIVO_SHARED_DIR="$shared" scripts/test-web.sh --build-only; then
+  pass 1
+  template_option+=(-DTRIVO_HTML_TEMPLATE="$page_template")
+else
+  fail 1 "web tree: build failed"
+fi
 
 step "Native tree"
 if build_tree native -DTRIVO_BUILD_BENCH=ON "${template_option[@]}"; then

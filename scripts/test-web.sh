@@ -7,6 +7,10 @@
 # the quiz the authoring page downloaded.
 # Needs build/native/tool/trivo and build/windows/app/trivo-player.exe
 # (scripts/test-all.sh builds them first); ends with "N passed, N failed".
+# The web tree also makes the one-file quiz page template, which the native
+# tool carries (`trivo html`): it is rebuilt with it before the tests.
+# With --build-only it builds the web tree and stops (test-all.sh does that
+# before the native tree, so the native tool is built with the template).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,7 +22,10 @@ passed=0
 failed=0
 
 scripts/install-deps.sh || { echo "could not install the dependencies"; exit 1; }
-[ -x "$tool" ] && [ -f "$player" ] || { echo "build the native tool and the Windows player first"; echo "0 passed, 1 failed"; exit 1; }
+build_only=false
+[ "${1:-}" = --build-only ] && build_only=true
+[ -f "$player" ] || { echo "build the Windows player first"; echo "0 passed, 1 failed"; exit 1; }
+$build_only || [ -x "$tool" ] || { echo "build the native tool first"; echo "0 passed, 1 failed"; exit 1; }
 (cd web && npm ci --no-audit --no-fund >/dev/null) || { echo "npm ci failed"; echo "0 passed, 1 failed"; exit 1; }
 
 # em++ needs acorn from Debian's node modules.
@@ -35,6 +42,15 @@ else
   exit 1
 fi
 echo "core: $(stat -c %s web/site/core/trivo-core.wasm) bytes of wasm, $(stat -c %s web/site/core/trivo-core.js) of loader"
+page_template=$root/build/wasm/quiz-page-template.html
+echo "one-file page template: $(stat -c %s "$page_template") bytes"
+$build_only && exit 0
+if ! { cmake -S . -B build/native -DTRIVO_HTML_TEMPLATE="$page_template" >/dev/null &&
+  ninja -C build/native -j "$jobs" trivo >build/native-page-build.log 2>&1; }; then
+  tail -20 build/native-page-build.log
+  echo "the native tool could not be built with the page template"
+  failed=$((failed + 1))
+fi
 
 ctest --test-dir build/wasm --output-on-failure -j "$jobs" 2>&1 | tee build/wasm-ctest.log
 line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' build/wasm-ctest.log | tail -1)

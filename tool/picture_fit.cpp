@@ -10,6 +10,7 @@
 
 #include <utility>
 
+#include "media/picture_rules.h"
 #include "tool/picture_check.h"
 #include "tool/picture_codec.h"
 #include "tool/picture_resample.h"
@@ -19,7 +20,9 @@ namespace {
 // The size to store a width x height picture at: its fitted size when that
 // is smaller, else its own.
 void StoredSize(uint32_t width, uint32_t height, uint32_t* storedWidth, uint32_t* storedHeight) {
-  FitIntoBox(width, height, kPlayerPictureBox, kPlayerPictureBox, storedWidth, storedHeight);
+  const FitSize fitted = FitPicture(width, height, kPictureBox, kPictureBox);
+  *storedWidth = fitted.width;
+  *storedHeight = fitted.height;
   if (*storedWidth >= width || *storedHeight >= height) {
     *storedWidth = width;
     *storedHeight = height;

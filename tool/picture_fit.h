@@ -5,9 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-// The box the player shows every picture in.
-constexpr uint32_t kPlayerPictureBox = 260;
-
 enum class PictureFitResult {
   Unchanged,    // already no larger than its fitted size and opaque, or not JPEG or PNG
   Fitted,       // `stored` holds the new file

@@ -265,21 +265,6 @@ Picture ScaleChannels(const Picture& source, uint32_t width, uint32_t height) {
 
 }  // namespace
 
-void FitIntoBox(uint32_t width, uint32_t height, uint32_t boxWidth, uint32_t boxHeight, uint32_t* fitWidth,
-                uint32_t* fitHeight) {
-  uint64_t w;
-  uint64_t h;
-  if (static_cast<uint64_t>(boxHeight) * width > static_cast<uint64_t>(boxWidth) * height) {
-    w = boxWidth;
-    h = static_cast<uint64_t>(height) * boxWidth / width;
-  } else {
-    h = boxHeight;
-    w = height == 0 ? 0 : static_cast<uint64_t>(width) * boxHeight / height;
-  }
-  *fitWidth = static_cast<uint32_t>(std::max<uint64_t>(w, 1));
-  *fitHeight = static_cast<uint32_t>(std::max<uint64_t>(h, 1));
-}
-
 Picture ScaleDown(const Picture& source, uint32_t width, uint32_t height) {
   switch (source.channels) {
     case 1:

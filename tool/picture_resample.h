@@ -15,12 +15,6 @@ struct Picture {
   std::vector<uint8_t> pixels;
 };
 
-// The size the player fits a width x height picture to in a box: the side
-// with the smaller ratio becomes the box side, the other is truncated, and
-// neither goes below one pixel.
-void FitIntoBox(uint32_t width, uint32_t height, uint32_t boxWidth, uint32_t boxHeight, uint32_t* fitWidth,
-                uint32_t* fitHeight);
-
 // A copy at width x height (each at most the source's, at least 1) through
 // a separable Lanczos-3 filter in light of gamma 2; alpha, when present, is
 // filtered as it is.

@@ -23,6 +23,8 @@
 #include <cstdio>
 #include <map>
 
+#include "content/quiz_colours.h"
+#include "media/picture_rules.h"
 #include "play/verdict_rules.h"
 #include "tool/picture_check.h"
 #include "tool/player_fonts.h"
@@ -30,8 +32,7 @@
 
 namespace {
 
-constexpr unsigned kPictureFrame = 260;
-constexpr unsigned kLargePictureSide = 3 * kPictureFrame;
+constexpr unsigned kLargePictureSide = 3 * kPictureBox;
 constexpr size_t kLargePictureBytes = 1024 * 1024;
 constexpr double kMinContrast = 4.5;
 
@@ -273,7 +274,7 @@ double Luminance(int r, int g, int b) {
 
 // The player's label colour on a background: black or white.
 bool BlackLabels(int r, int g) {
-  return r > 69 || g > 69;
+  return LabelTextColour({static_cast<uint8_t>(r), static_cast<uint8_t>(g), 0}) == kBlackText;
 }
 
 double LabelContrast(int r, int g, int b) {
@@ -406,19 +407,9 @@ double ContrastRatio(int r1, int g1, int b1, int r2, int g2, int b2) {
 
 void FittedPictureSize(unsigned width, unsigned height, bool png, unsigned* fittedWidth,
                        unsigned* fittedHeight) {
-  long double w = width, h = height;
-  for (int pass = 0; pass < (png ? 2 : 1); ++pass) {
-    const long double sw = kPictureFrame / w;
-    const long double sh = kPictureFrame / h;
-    const long double s = sh > sw ? sw : sh;
-    w = std::trunc(w * s);
-    h = std::trunc(h * s);
-    if (w < 1 || h < 1) {
-      break;
-    }
-  }
-  *fittedWidth = static_cast<unsigned>(w);
-  *fittedHeight = static_cast<unsigned>(h);
+  const FitSize size = ShownPictureSize(width, height, png);
+  *fittedWidth = size.width;
+  *fittedHeight = size.height;
 }
 
 void PreviewQuiz(const std::string& path, const std::string& tomlText, const CompiledQuiz& quiz,

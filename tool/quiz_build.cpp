@@ -15,6 +15,7 @@
 
 #include "content/quiz_loader.h"
 #include "media/clip_format.h"
+#include "media/picture_rules.h"
 #include "resources/resource_ids.h"
 #include "tool/pe_image.h"
 #include "tool/picture_check.h"
@@ -34,10 +35,6 @@ constexpr uint32_t kWritableSection = 0x80000000;     // IMAGE_SCN_MEM_WRITE
 
 uint32_t SectionData(const PeSection& section) {
   return section.virtualSize != 0 ? section.virtualSize : section.rawSize;
-}
-
-uint8_t SwapNibbles(uint8_t byte) {
-  return static_cast<uint8_t>(byte << 4 | byte >> 4);
 }
 
 bool IsQuizMediaId(uint16_t id) {
@@ -165,9 +162,7 @@ bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const Compi
     }
     std::vector<uint8_t> bytes = chosen == &fitted ? std::move(fitted) : *chosen;
     if (media.swapNibbles) {
-      for (uint8_t& byte : bytes) {
-        byte = SwapNibbles(byte);
-      }
+      SwapNibbles(bytes.data(), bytes.size());
     }
     PutResourceEntry(&resources, media.rcData ? kRcDataType : kPictureType, ResourceName::Id(media.id),
                      std::move(bytes));
@@ -235,9 +230,7 @@ bool UnpackQuizExecutable(const std::vector<uint8_t>& executable, UnpackedQuiz* 
       if (const ResourceEntry* entry = FindResourceEntry(resources, kPictureType, ResourceName::Id(id))) {
         media.bytes = entry->data;
         if (media.answerPicture) {
-          for (uint8_t& byte : media.bytes) {
-            byte = SwapNibbles(byte);
-          }
+          SwapNibbles(media.bytes.data(), media.bytes.size());
         }
       } else if (const ResourceEntry* png = FindResourceEntry(resources, kRcDataType, ResourceName::Id(id))) {
         media.bytes = png->data;

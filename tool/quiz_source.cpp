@@ -17,8 +17,6 @@
 #include "tool/quiz_source.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -31,17 +29,22 @@
 #include <toml++/toml.h>
 
 #include "content/block_decoder.h"
+#include "content/quiz_document.h"
 #include "media/clip_format.h"
+#include "resources/resource_ids.h"
 #include "tool/file_io.h"
 #include "tool/picture_check.h"
 #include "tool/picture_prepare.h"
 #include "tool/player_preview.h"
+#include "tool/png_error_text.h"
 #include "tool/text_1252.h"
+#include "tool/toml_prescan.h"
 
 namespace {
 
-constexpr int kStoredBlockBytes = 70;
+constexpr size_t kStoredBlockBytes = 70;
 
+// Named in the order of MediaKind and RevealMode.
 const char* const kKinds[] = {"text", "picture", "audio", "video"};
 const char* const kReveals[] = {"none", "picture", "comment", "comment-and-picture", "all-comments"};
 const std::set<std::string> kTopKeys = {"title",
@@ -207,14 +210,15 @@ struct Checker {
     quiz->media.push_back(std::move(media));
   }
 
-  // The findings on a PNG, as the player's decoder sees it.
-  Diagnostic PngFinding(const ReadPicture& picture, const std::string& file, const PngCheck& check) {
+  // The findings on a PNG, as the player's decoder sees it; `checked` are
+  // the bytes it ran over (the fitted picture when one is stored).
+  Diagnostic PngFinding(const ReadPicture& picture, const std::string& file, const PngCheck& check,
+                        const std::vector<uint8_t>& checked) {
     if (!check.ok) {
-      std::ostringstream text;
-      text << picture.what << " " << file << " is a PNG the player cannot decode (error 0x" << std::hex
-           << check.errorCode << ")";
       failed = true;
-      return {path, picture.line, true, text.str()};
+      return {path, picture.line, true,
+              picture.what + " " + file +
+                  " is a PNG the player cannot decode: " + PngErrorText(check.errorCode, checked)};
     }
     return {path, picture.line, false,
             picture.what + " " + file +
@@ -249,7 +253,8 @@ struct Checker {
       }
       if (picture.png && (!result.check.ok || result.check.hasTransparency)) {
         diagnostics->insert(diagnostics->begin() + static_cast<std::ptrdiff_t>(picture.diagnosticAt),
-                            PngFinding(picture, media.path, result.check));
+                            PngFinding(picture, media.path, result.check,
+                                       result.fit == PictureFitResult::Fitted ? result.stored : media.bytes));
         if (!result.check.ok) {
           refused.push_back(picture.media);
         }
@@ -294,253 +299,6 @@ struct Checker {
     }
   }
 };
-
-// The TOML library misjudges many characters beyond ASCII when it tests
-// them for white space (an unreachable branch in its tables), so it is given
-// the same document in ASCII only: characters in double-quoted texts become
-// \u escapes, single-quoted texts become double-quoted ones, and comments
-// lose theirs. Lines stay where they were.
-void AppendEscape(uint32_t codePoint, std::string* out) {
-  char escape[12];
-  if (codePoint < 0x10000) {
-    std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(codePoint));
-  } else {
-    std::snprintf(escape, sizeof escape, "\\U%08X", static_cast<unsigned>(codePoint));
-  }
-  *out += escape;
-}
-
-// Returns the line of a character beyond ASCII that TOML would not allow
-// (outside texts and comments, or right after a backslash), or 0. The text
-// must be valid UTF-8.
-int MakeAsciiToml(const std::string& text, std::string* out) {
-  enum class State { Normal, Comment, Basic, Literal, MultiBasic, MultiLiteral } state = State::Normal;
-  int line = 1;
-  out->clear();
-  out->reserve(text.size());
-  auto at = [&text](size_t i, const char* token) { return text.compare(i, std::strlen(token), token) == 0; };
-  size_t i = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    const bool wide = static_cast<unsigned char>(c) >= 0x80;
-    uint32_t codePoint = static_cast<unsigned char>(c);
-    size_t next = i;
-    if (!wide) {
-      next = i + 1;
-    } else if (!NextUtf8CodePoint(text, &next, &codePoint)) {
-      return line;
-    }
-    if (c == '\n') {
-      ++line;
-      if (state == State::Comment || state == State::Basic || state == State::Literal) {
-        state = State::Normal;
-      }
-      out->push_back(c);
-      i = next;
-      continue;
-    }
-    switch (state) {
-      case State::Normal:
-        if (wide) {
-          return line;
-        }
-        if (c == '#') {
-          state = State::Comment;
-          out->push_back(c);
-        } else if (at(i, "\"\"\"")) {
-          state = State::MultiBasic;
-          *out += "\"\"\"";
-          next = i + 3;
-        } else if (c == '"') {
-          state = State::Basic;
-          out->push_back(c);
-        } else if (at(i, "'''")) {
-          state = State::MultiLiteral;
-          *out += "\"\"\"";
-          next = i + 3;
-        } else if (c == '\'') {
-          state = State::Literal;
-          out->push_back('"');
-        } else {
-          out->push_back(c);
-        }
-        break;
-      case State::Comment:
-        out->push_back(wide ? '?' : c);
-        break;
-      case State::Basic:
-      case State::MultiBasic:
-        if (wide) {
-          AppendEscape(codePoint, out);
-        } else if (c == '\\') {
-          out->push_back(c);
-          if (next < text.size() && static_cast<unsigned char>(text[next]) >= 0x80) {
-            return line;
-          }
-          if (next < text.size() && text[next] != '\n') {
-            out->push_back(text[next]);
-            ++next;
-          }
-        } else if (state == State::Basic && c == '"') {
-          out->push_back(c);
-          state = State::Normal;
-        } else if (state == State::MultiBasic && at(i, "\"\"\"")) {
-          next = i + 3;
-          while (next < text.size() && text[next] == '"' && next < i + 5) {
-            ++next;  // up to two quotes before the closing ones are text
-          }
-          out->append(next - i, '"');
-          state = State::Normal;
-        } else {
-          out->push_back(c);
-        }
-        break;
-      case State::Literal:
-      case State::MultiLiteral:
-        if (state == State::Literal && c == '\'') {
-          out->push_back('"');
-          state = State::Normal;
-        } else if (state == State::MultiLiteral && at(i, "'''")) {
-          next = i + 3;
-          while (next < text.size() && text[next] == '\'' && next < i + 5) {
-            out->push_back('\'');
-            ++next;
-          }
-          *out += "\"\"\"";
-          state = State::Normal;
-        } else if (wide) {
-          AppendEscape(codePoint, out);
-        } else if (c == '\\' || c == '"') {
-          out->push_back('\\');
-          out->push_back(c);
-        } else {
-          out->push_back(c);
-        }
-        break;
-    }
-    i = next;
-  }
-  return 0;
-}
-
-// The TOML library follows nested tables by recursion, so a dotted key or a
-// table header of many thousand parts runs it out of stack. A quiz source
-// nests two levels ([[question]] and its keys); anything deeper than this is
-// refused before the library sees it.
-constexpr int kMaxTomlDepth = 32;
-
-// Returns the line of the first key, table or value nested deeper than
-// kMaxTomlDepth, or 0. Reads the ASCII copy made by MakeAsciiToml, where
-// every text is double-quoted. Depth counts the parts of the table header,
-// of each dotted key and every inline table and array around a value.
-int DeepestNestingLine(const std::string& text) {
-  enum class State { Normal, Comment, Basic, MultiBasic, Header } state = State::Normal;
-  State afterText = State::Normal;  // a quoted part of a header goes back to it
-  int line = 1;
-  int base = 0;        // depth of the table the next key goes into
-  int valueDepth = 0;  // depth of a value starting here
-  int dots = 0;        // dots of the key being read
-  bool lineStart = true;
-  std::vector<int> open;  // `base` outside each open bracket
-  auto at = [&text](size_t i, const char* token) { return text.compare(i, std::strlen(token), token) == 0; };
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\n') {
-      ++line;
-      if (state == State::Comment || state == State::Basic || state == State::Header) {
-        state = State::Normal;
-      }
-      if (state == State::Normal) {
-        dots = 0;
-        lineStart = open.empty();
-        valueDepth = base;
-      }
-      continue;
-    }
-    switch (state) {
-      case State::Comment:
-        break;
-      case State::Basic:
-      case State::MultiBasic:
-        if (c == '\\') {
-          i += i + 1 < text.size() && text[i + 1] != '\n' ? 1 : 0;
-        } else if (state == State::Basic && c == '"') {
-          state = afterText;
-        } else if (state == State::MultiBasic && at(i, "\"\"\"")) {
-          const size_t end = i + 3;
-          i += 2;
-          while (i + 1 < text.size() && text[i + 1] == '"' && i + 1 < end + 2) {
-            ++i;
-          }
-          state = State::Normal;
-        }
-        break;
-      case State::Header:
-        if (c == '"') {
-          state = State::Basic;
-          afterText = State::Header;
-        } else if (c == '.') {
-          ++dots;
-        } else if (c == ']') {
-          base = valueDepth = dots + 1;
-          if (base > kMaxTomlDepth) {
-            return line;
-          }
-          state = State::Normal;
-          lineStart = false;
-          if (i + 1 < text.size() && text[i + 1] == ']') {
-            ++i;
-          }
-        }
-        break;
-      case State::Normal:
-        if (c == ' ' || c == '\t' || c == '\r') {
-          break;
-        }
-        if (c == '[' && lineStart) {
-          state = State::Header;
-          dots = 0;
-          if (i + 1 < text.size() && text[i + 1] == '[') {
-            ++i;
-          }
-          break;
-        }
-        lineStart = false;
-        if (c == '#') {
-          state = State::Comment;
-        } else if (c == '"') {
-          state = at(i, "\"\"\"") ? State::MultiBasic : State::Basic;
-          afterText = State::Normal;
-          i += state == State::MultiBasic ? 2 : 0;
-        } else if (c == '.') {
-          ++dots;
-        } else if (c == '=') {
-          valueDepth = base + dots + 1;
-          dots = 0;
-        } else if (c == '{' || c == '[') {
-          open.push_back(base);
-          base = c == '{' ? valueDepth : valueDepth + 1;
-          valueDepth = base;
-          dots = 0;
-        } else if (c == '}' || c == ']') {
-          if (!open.empty()) {
-            base = open.back();
-            open.pop_back();
-          }
-          valueDepth = base;
-          dots = 0;
-        } else if (c == ',') {
-          valueDepth = base;
-          dots = 0;
-        }
-        if (valueDepth > kMaxTomlDepth || static_cast<int>(open.size()) > kMaxTomlDepth) {
-          return line;
-        }
-        break;
-    }
-  }
-  return 0;
-}
 
 // What a file given as a quiz source is when it is plainly no TOML, or null.
 const char* OtherFormat(const std::string& bytes) {
@@ -625,7 +383,7 @@ bool ParseSource(Checker& check, const std::string& source, std::string* tomlTex
                 "a character beyond ASCII stands outside quotes and comments; TOML allows it only in texts");
     return false;
   }
-  const int deep = DeepestNestingLine(asciiText);
+  const int deep = DeepestNestingLine(text);
   if (deep > 0) {
     check.Error(deep, "keys and tables nest more than " + std::to_string(kMaxTomlDepth) +
                           " levels deep here; a quiz source needs two ([[question]] and its keys)");
@@ -712,6 +470,373 @@ bool QuizSourceToJson(const std::string& source, std::string* json, Diagnostic* 
   return true;
 }
 
+namespace {
+
+// What the questions' checks need from the quiz's header. A refused kind,
+// answer count or reveal stays unknown (-1, 0, -1): the checks that depend
+// on it are skipped rather than run against a default the author never wrote.
+struct QuizHeader {
+  int kind = -1;  // a MediaKind
+  int answers = 1;
+  int answersLine = 1;
+  int reveal = RevealNone;
+  int revealLine = 1;
+  int linkLine = 1;
+};
+
+void CheckTopKeys(Checker& check, const toml::table& root) {
+  for (auto&& [key, value] : root) {
+    if (kTopKeys.count(std::string(key.str())) == 0) {
+      check.Error(Checker::LineOf(&value), "unknown key '" + std::string(key.str()) + "'");
+    }
+  }
+}
+
+void ReadHeaderTexts(Checker& check, const toml::table& root, QuizText* quiz) {
+  const struct {
+    const char* key;
+    std::string* target;
+    bool required;
+  } fields[] = {
+      {"title", &quiz->title, true},
+      {"creator", &quiz->creator, false},
+      {"explanation", &quiz->explanation, false},
+      {"answer_label1", &quiz->answerLabel1, false},
+      {"answer_label2", &quiz->answerLabel2, false},
+  };
+  std::string text;
+  int line = 1;
+  for (const auto& field : fields) {
+    if (check.GetString(root, field.key, 1, &text, &line)) {
+      *field.target = check.Text(text, field.key, line, kMaxTextLength, true);
+    } else if (field.required && !root.get(field.key)) {
+      check.Error(1, std::string("'") + field.key + "' is missing");
+    }
+  }
+}
+
+// A MediaKind, or -1 when missing or refused.
+int ReadKind(Checker& check, const toml::table& root) {
+  std::string text;
+  int line = 1;
+  if (check.GetString(root, "kind", 1, &text, &line)) {
+    const int kind = IndexOf(kKinds, text);
+    if (kind < 0) {
+      check.Error(line, "kind must be one of text, picture, audio, video (not '" + text + "')");
+    }
+    return kind;
+  }
+  if (!root.get("kind")) {
+    check.Error(1, "'kind' is missing (text, picture, audio or video)");
+  }
+  return -1;
+}
+
+// 1 or 2 (1 when missing), or 0 when refused.
+int ReadAnswerCount(Checker& check, const toml::table& root, int* line) {
+  const toml::node* node = root.get("answers_per_question");
+  if (!node) {
+    return 1;
+  }
+  *line = Checker::LineOf(node);
+  const std::optional<int64_t> value = node->value_exact<int64_t>();
+  if (node->is_string()) {
+    check.Error(*line, "answers_per_question must be the number 1 or 2, not the text \"" +
+                           *node->value<std::string>() + "\" (write it without quotes)");
+  } else if (!value) {
+    check.Error(*line, "answers_per_question must be the number 1 or 2");
+  } else if (*value != 1 && *value != 2) {
+    check.Error(*line, "answers_per_question must be 1 or 2 (not " + std::to_string(*value) + ")");
+  } else {
+    return static_cast<int>(*value);
+  }
+  return 0;
+}
+
+// A RevealMode (RevealNone when missing), or -1 when refused.
+int ReadReveal(Checker& check, const toml::table& root, int* line) {
+  std::string text;
+  if (check.GetString(root, "reveal", 1, &text, line)) {
+    const int reveal = IndexOf(kReveals, text);
+    if (reveal < 0) {
+      check.Error(*line,
+                  "reveal must be one of none, picture, comment, comment-and-picture, all-comments (not '" +
+                      text + "')");
+    }
+    return reveal;
+  }
+  return root.get("reveal") ? -1 : RevealNone;
+}
+
+void ReadBackground(Checker& check, const toml::table& root, QuizText* quiz) {
+  // The document's own background until the author chooses one.
+  quiz->red = 90;
+  quiz->green = 95;
+  quiz->blue = 150;
+  std::string text;
+  int line = 1;
+  if (!check.GetString(root, "background", 1, &text, &line)) {
+    return;
+  }
+  bool valid = text.size() == 7 && text[0] == '#';
+  for (size_t i = 1; valid && i < 7; ++i) {
+    valid = HexDigit(text[i]) >= 0;
+  }
+  if (!valid) {
+    check.Error(line, "background must be a colour written #RRGGBB (not '" + text + "')");
+    return;
+  }
+  quiz->red = static_cast<uint8_t>(HexDigit(text[1]) * 16 + HexDigit(text[2]));
+  quiz->green = static_cast<uint8_t>(HexDigit(text[3]) * 16 + HexDigit(text[4]));
+  quiz->blue = static_cast<uint8_t>(HexDigit(text[5]) * 16 + HexDigit(text[6]));
+}
+
+// The link and the footer; returns the link's line.
+int ReadStoredBlock(Checker& check, const toml::table& root, StoredBlockText* block) {
+  std::string text;
+  int linkLine = 1;
+  if (check.GetString(root, "link", 1, &text, &linkLine)) {
+    block->linkText = check.Text(text, "link", linkLine, kMaxLinkLength, true);
+  }
+  int footerLine = 1;
+  if (check.GetString(root, "footer", 1, &text, &footerLine)) {
+    block->footerText = check.Text(text, "footer", footerLine, kMaxFooterLength, true);
+  }
+  return linkLine;
+}
+
+QuizHeader CheckHeader(Checker& check, const toml::table& root, CompiledQuiz* quiz) {
+  CheckTopKeys(check, root);
+  ReadHeaderTexts(check, root, &quiz->quiz);
+  QuizHeader header;
+  header.kind = ReadKind(check, root);
+  // The grammar's media byte counts the kinds from 1.
+  quiz->quiz.mediaByte = static_cast<uint8_t>(header.kind < 0 ? MediaText + 1 : header.kind + 1);
+  quiz->quiz.leadByte = kQuizLeadByte;
+  header.answers = ReadAnswerCount(check, root, &header.answersLine);
+  quiz->quiz.answersPerQuestion = static_cast<uint8_t>(header.answers == 0 ? 1 : header.answers);
+  header.reveal = ReadReveal(check, root, &header.revealLine);
+  quiz->quiz.revealMode = static_cast<uint8_t>(header.reveal < 0 ? RevealNone : header.reveal);
+  ReadBackground(check, root, &quiz->quiz);
+  header.linkLine = ReadStoredBlock(check, root, &quiz->storedBlock);
+  ReadPassScore(check, root, quiz);
+  return header;
+}
+
+// One [[question]] table, numbered from 1.
+struct QuestionSource {
+  const toml::table& table;
+  int line;
+  int number;
+  std::string label;  // "question 3"
+};
+
+void CheckQuestionKeys(Checker& check, const QuestionSource& question) {
+  for (auto&& [key, value] : question.table) {
+    if (kQuestionKeys.count(std::string(key.str())) == 0) {
+      check.Error(Checker::LineOf(&value), question.label + ": unknown key '" + std::string(key.str()) + "'");
+    }
+  }
+}
+
+// answer2, which only a quiz of two answers per question asks for.
+std::string ReadSecondAnswer(Checker& check, const QuestionSource& question, int answers) {
+  std::string text;
+  int line = 1;
+  const bool given = check.GetString(question.table, "answer2", question.line, &text, &line);
+  if (given && answers == 1) {
+    check.Error(line, question.label + ": 'answer2' given, but the quiz has one answer per question");
+    return std::string();
+  }
+  if (given) {
+    std::string answer = check.Text(text, question.label + " answer2", line, kMaxTextLength, true);
+    if (answers == 2) {
+      check.Answer(text, answer, question.label + " answer2", line);
+    }
+    return answer;
+  }
+  if (answers == 2 && !question.table.get("answer2")) {
+    check.Error(question.line,
+                question.label + ": 'answer2' is missing (the quiz has two answers per question)");
+  }
+  return std::string();
+}
+
+QuestionText ReadQuestionTexts(Checker& check, const QuestionSource& question, const QuizHeader& header) {
+  const toml::table& table = question.table;
+  const std::string& label = question.label;
+  QuestionText texts;
+  std::string text;
+  int line = 1;
+  if (check.GetString(table, "text", question.line, &text, &line)) {
+    texts.questionText = check.Text(text, label + " text", line, kMaxTextLength, true);
+  }
+  if (check.GetString(table, "answer", question.line, &text, &line)) {
+    texts.answer1 = check.Text(text, label + " answer", line, kMaxTextLength, true);
+    check.Answer(text, texts.answer1, label + " answer", line);
+  } else if (!table.get("answer")) {
+    check.Error(question.line, label + ": 'answer' is missing");
+  }
+  texts.answer2 = ReadSecondAnswer(check, question, header.answers);
+  if (check.GetString(table, "comment", question.line, &text, &line)) {
+    texts.comment = check.Text(text, label + " comment", line, kMaxTextLength, true);
+    if (header.reveal == RevealNone || header.reveal == RevealPicture) {
+      check.Warn(line,
+                 label + ": the comment is never shown with reveal = \"" + kReveals[header.reveal] + "\"");
+    }
+  }
+  return texts;
+}
+
+// The question's picture or clip and its answer picture, under the
+// resource ids the player looks them up by.
+void ReadQuestionMedia(Checker& check, const QuestionSource& question, const QuizHeader& header,
+                       CompiledQuiz* quiz) {
+  const toml::table& table = question.table;
+  const std::string& label = question.label;
+  const uint16_t mediaId = static_cast<uint16_t>(QUESTION_MEDIA_BASE + question.number);
+  const uint16_t answerId = static_cast<uint16_t>(ANSWER_PICTURE_BASE + question.number);
+  const bool kindKnown = header.kind >= 0;
+  const bool pictureQuiz = header.kind == MediaPicture;
+  const bool clipQuiz = header.kind == MediaAudio || header.kind == MediaVideo;
+  std::string file;
+  int line = 1;
+  if (check.GetString(table, "picture", question.line, &file, &line)) {
+    if (kindKnown && !pictureQuiz) {
+      check.Error(line, label + ": only a picture quiz shows pictures");
+    } else {
+      check.Picture(file, line, label + " picture", mediaId, false, quiz);
+    }
+  } else if (pictureQuiz) {
+    check.Warn(question.line, label + ": no picture; the player shows an empty frame");
+  }
+  if (check.GetString(table, "clip", question.line, &file, &line)) {
+    if (kindKnown && !clipQuiz) {
+      check.Error(line, label + ": only an audio or video quiz plays clips");
+    } else {
+      check.Clip(file, line, mediaId, quiz);
+    }
+  } else if (clipQuiz) {
+    check.Warn(question.line, label + ": no clip; its play button does nothing");
+  }
+  if (!check.GetString(table, "answer_picture", question.line, &file, &line)) {
+    return;
+  }
+  if (kindKnown && !pictureQuiz) {
+    check.Error(line, label + ": only a picture quiz shows answer pictures");
+    return;
+  }
+  if (header.reveal >= 0 && header.reveal != RevealPicture && header.reveal != RevealCommentAndPicture) {
+    check.Warn(line, label + ": the answer picture is never shown with reveal = \"" +
+                         std::string(kReveals[header.reveal]) + "\"");
+  }
+  check.Picture(file, line, label + " answer picture", answerId, true, quiz);
+}
+
+// The [[question]] tables, or null (said) when the source holds none.
+const toml::array* QuestionTables(Checker& check, const toml::table& root) {
+  const toml::node* node = root.get("question");
+  const toml::array* questions = node ? node->as_array() : nullptr;
+  if (node && (!questions || !questions->is_array_of_tables())) {
+    check.Error(Checker::LineOf(node), "questions are written as [[question]] tables");
+    return nullptr;
+  }
+  if (!node || questions->empty()) {
+    check.Error(node ? Checker::LineOf(node) : 1, "the quiz has no [[question]]");
+  }
+  return questions;
+}
+
+void ReadQuestions(Checker& check, const toml::table& root, const QuizHeader& header, CompiledQuiz* quiz) {
+  const toml::array* questions = QuestionTables(check, root);
+  if (!questions) {
+    return;
+  }
+  int number = 0;
+  for (const toml::node& node : *questions) {
+    ++number;
+    const QuestionSource question{*node.as_table(), Checker::LineOf(&node), number,
+                                  "question " + std::to_string(number)};
+    if (number > kMaxQuizQuestions) {
+      check.Error(question.line, question.label + ": a quiz holds at most " +
+                                     std::to_string(kMaxQuizQuestions) + " questions");
+      break;
+    }
+    CheckQuestionKeys(check, question);
+    QuestionText texts = ReadQuestionTexts(check, question, header);
+    ReadQuestionMedia(check, question, header, quiz);
+    quiz->quiz.questions.push_back(std::move(texts));
+  }
+}
+
+// Warnings on what a text quiz has no room for.
+void WarnAboutTextQuiz(Checker& check, const QuizHeader& header) {
+  if (header.kind != MediaText) {
+    return;
+  }
+  if (header.answers == 2) {
+    check.Warn(header.answersLine,
+               "a text quiz shows one answer field per question; the second answers are never asked");
+  }
+  if (header.reveal >= RevealComment) {
+    check.Warn(header.revealLine, "a text quiz has no room for comments; they are never shown");
+  }
+}
+
+// Score codes: one per score from 1 to the number of questions, or none.
+void ReadCodes(Checker& check, const toml::table& root, CompiledQuiz* quiz) {
+  const size_t count = quiz->quiz.questions.size();
+  const toml::node* node = root.get("codes");
+  if (!node) {
+    quiz->scoreCodes.assign(count, std::string());
+    return;
+  }
+  const toml::array* codes = node->as_array();
+  const int codesLine = Checker::LineOf(node);
+  if (!codes) {
+    check.Error(codesLine, "codes must be a list of texts, one per score from 1 to the number of questions");
+    return;
+  }
+  int index = 0;
+  for (const toml::node& code : *codes) {
+    ++index;
+    if (!code.is_string()) {
+      check.Error(Checker::LineOf(&code), "code " + std::to_string(index) + " must be a text in quotes");
+      continue;
+    }
+    quiz->scoreCodes.push_back(check.Text(*code.value<std::string>(),
+                                          "code for score " + std::to_string(index), Checker::LineOf(&code),
+                                          kMaxTextLength, false));
+  }
+  if (codes->size() != count && count > 0) {
+    check.Error(codesLine, "codes holds " + std::to_string(codes->size()) + " codes for " +
+                               std::to_string(count) + " questions; give one per score from 1 to " +
+                               std::to_string(count));
+  }
+}
+
+// The coded sizes, which only the block coder can tell.
+void CheckCodedSizes(Checker& check, int linkLine, const CompiledQuiz& quiz) {
+  std::vector<uint8_t> coded;
+  if (!EncodeText(FormatStoredBlock(quiz.storedBlock), &coded)) {
+    check.Error(linkLine, "the link and the footer cannot be encoded");
+  } else if (coded.size() > kStoredBlockBytes) {
+    check.Error(linkLine, "the link and the footer take " + std::to_string(coded.size()) +
+                              " bytes once encoded; the player keeps them in " +
+                              std::to_string(kStoredBlockBytes) + ": shorten them");
+  }
+  const std::string quizText = FormatQuizText(quiz.quiz);
+  if (quizText.size() > kMaxPlainBlock || !EncodeText(quizText, &coded) || coded.size() > kMaxCodedBlock) {
+    check.Error(1, "the questions take too much room once encoded; shorten the texts or split the quiz");
+  }
+  const std::string codesText = FormatScoreCodes(quiz.scoreCodes);
+  if (codesText.size() > kMaxPlainBlock || !EncodeText(codesText, &coded) || coded.size() > kMaxCodedBlock) {
+    check.Error(1, "the score codes take too much room once encoded; shorten them");
+  }
+}
+
+}  // namespace
+
 bool CompileQuizSource(const std::string& path, const std::string& source, CompiledQuiz* quiz,
                        std::vector<Diagnostic>* diagnostics, const CompileOptions& options) {
   *quiz = CompiledQuiz();
@@ -726,264 +851,15 @@ bool CompileQuizSource(const std::string& path, const std::string& source, Compi
   if (!ParseSource(check, source, &tomlText, &root)) {
     return false;
   }
-
-  for (auto&& [key, value] : root) {
-    if (kTopKeys.count(std::string(key.str())) == 0) {
-      check.Error(Checker::LineOf(&value), "unknown key '" + std::string(key.str()) + "'");
-    }
-  }
-
-  std::string text;
-  int line = 1;
-  // Header texts.
-  struct HeaderField {
-    const char* key;
-    std::string* target;
-    bool required;
-  } headers[] = {
-      {"title", &quiz->quiz.title, true},
-      {"creator", &quiz->quiz.creator, false},
-      {"explanation", &quiz->quiz.explanation, false},
-      {"answer_label1", &quiz->quiz.answerLabel1, false},
-      {"answer_label2", &quiz->quiz.answerLabel2, false},
-  };
-  for (HeaderField& field : headers) {
-    if (check.GetString(root, field.key, 1, &text, &line)) {
-      *field.target = check.Text(text, field.key, line, kMaxTextLength, true);
-    } else if (field.required && !root.get(field.key)) {
-      check.Error(1, std::string("'") + field.key + "' is missing");
-    }
-  }
-
-  int kind = -1;
-  if (check.GetString(root, "kind", 1, &text, &line)) {
-    kind = IndexOf(kKinds, text);
-    if (kind < 0) {
-      check.Error(line, "kind must be one of text, picture, audio, video (not '" + text + "')");
-    }
-  } else if (!root.get("kind")) {
-    check.Error(1, "'kind' is missing (text, picture, audio or video)");
-  }
-  quiz->quiz.mediaByte = static_cast<uint8_t>(kind < 0 ? 1 : kind + 1);
-  quiz->quiz.leadByte = kQuizLeadByte;
-
-  // A refused kind, answer count or reveal stays unknown (-1, 0, -1): the
-  // checks that depend on it are skipped rather than run against a default
-  // the author never wrote.
-  int answers = 1;
-  int answersLine = 1;
-  if (const toml::node* node = root.get("answers_per_question")) {
-    answersLine = Checker::LineOf(node);
-    const std::optional<int64_t> value = node->value_exact<int64_t>();
-    answers = 0;
-    if (node->is_string()) {
-      check.Error(answersLine, "answers_per_question must be the number 1 or 2, not the text \"" +
-                                   *node->value<std::string>() + "\" (write it without quotes)");
-    } else if (!value) {
-      check.Error(answersLine, "answers_per_question must be the number 1 or 2");
-    } else if (*value != 1 && *value != 2) {
-      check.Error(answersLine, "answers_per_question must be 1 or 2 (not " + std::to_string(*value) + ")");
-    } else {
-      answers = static_cast<int>(*value);
-    }
-  }
-  quiz->quiz.answersPerQuestion = static_cast<uint8_t>(answers == 0 ? 1 : answers);
-
-  int reveal = 0;
-  int revealLine = 1;
-  if (check.GetString(root, "reveal", 1, &text, &revealLine)) {
-    reveal = IndexOf(kReveals, text);
-    if (reveal < 0) {
-      check.Error(revealLine,
-                  "reveal must be one of none, picture, comment, comment-and-picture, all-comments (not '" +
-                      text + "')");
-    }
-  } else if (root.get("reveal")) {
-    reveal = -1;
-  }
-  quiz->quiz.revealMode = static_cast<uint8_t>(reveal < 0 ? 0 : reveal);
-
-  // The document's own background until the author chooses one.
-  quiz->quiz.red = 90;
-  quiz->quiz.green = 95;
-  quiz->quiz.blue = 150;
-  if (check.GetString(root, "background", 1, &text, &line)) {
-    bool valid = text.size() == 7 && text[0] == '#';
-    for (size_t i = 1; valid && i < 7; ++i) {
-      valid = HexDigit(text[i]) >= 0;
-    }
-    if (!valid) {
-      check.Error(line, "background must be a colour written #RRGGBB (not '" + text + "')");
-    } else {
-      quiz->quiz.red = static_cast<uint8_t>(HexDigit(text[1]) * 16 + HexDigit(text[2]));
-      quiz->quiz.green = static_cast<uint8_t>(HexDigit(text[3]) * 16 + HexDigit(text[4]));
-      quiz->quiz.blue = static_cast<uint8_t>(HexDigit(text[5]) * 16 + HexDigit(text[6]));
-    }
-  }
-
-  int linkLine = 1;
-  if (check.GetString(root, "link", 1, &text, &linkLine)) {
-    quiz->storedBlock.linkText = check.Text(text, "link", linkLine, kMaxLinkLength, true);
-  }
-  int footerLine = 1;
-  if (check.GetString(root, "footer", 1, &text, &footerLine)) {
-    quiz->storedBlock.footerText = check.Text(text, "footer", footerLine, kMaxFooterLength, true);
-  }
-
-  ReadPassScore(check, root, quiz);
-
-  // Questions.
-  const toml::node* questionsNode = root.get("question");
-  const toml::array* questions = questionsNode ? questionsNode->as_array() : nullptr;
-  if (questionsNode && (!questions || !questions->is_array_of_tables())) {
-    check.Error(Checker::LineOf(questionsNode), "questions are written as [[question]] tables");
-    questions = nullptr;
-  }
-  if (!questionsNode || (questions && questions->empty())) {
-    check.Error(questionsNode ? Checker::LineOf(questionsNode) : 1, "the quiz has no [[question]]");
-  }
-  const bool mediaQuiz = kind == 2 || kind == 3;
-  int questionNumber = 0;
-  if (questions) {
-    for (const toml::node& node : *questions) {
-      ++questionNumber;
-      const toml::table& table = *node.as_table();
-      const int tableLine = Checker::LineOf(&node);
-      if (questionNumber > kMaxQuizQuestions) {
-        check.Error(tableLine,
-                    "question " + std::to_string(questionNumber) + ": a quiz holds at most 96 questions");
-        break;
-      }
-      const std::string label = "question " + std::to_string(questionNumber);
-      for (auto&& [key, value] : table) {
-        if (kQuestionKeys.count(std::string(key.str())) == 0) {
-          check.Error(Checker::LineOf(&value), label + ": unknown key '" + std::string(key.str()) + "'");
-        }
-      }
-      QuestionText question;
-      if (check.GetString(table, "text", tableLine, &text, &line)) {
-        question.questionText = check.Text(text, label + " text", line, kMaxTextLength, true);
-      }
-      if (check.GetString(table, "answer", tableLine, &text, &line)) {
-        question.answer1 = check.Text(text, label + " answer", line, kMaxTextLength, true);
-        check.Answer(text, question.answer1, label + " answer", line);
-      } else if (!table.get("answer")) {
-        check.Error(tableLine, label + ": 'answer' is missing");
-      }
-      const bool hasAnswer2 = check.GetString(table, "answer2", tableLine, &text, &line);
-      if (answers == 2) {
-        if (hasAnswer2) {
-          question.answer2 = check.Text(text, label + " answer2", line, kMaxTextLength, true);
-          check.Answer(text, question.answer2, label + " answer2", line);
-        } else if (!table.get("answer2")) {
-          check.Error(tableLine, label + ": 'answer2' is missing (the quiz has two answers per question)");
-        }
-      } else if (hasAnswer2 && answers == 1) {
-        check.Error(line, label + ": 'answer2' given, but the quiz has one answer per question");
-      } else if (hasAnswer2) {
-        question.answer2 = check.Text(text, label + " answer2", line, kMaxTextLength, true);
-      }
-      if (check.GetString(table, "comment", tableLine, &text, &line)) {
-        question.comment = check.Text(text, label + " comment", line, kMaxTextLength, true);
-        if (reveal >= 0 && reveal < 2) {
-          check.Warn(line, label + ": the comment is never shown with reveal = \"" + kReveals[reveal] + "\"");
-        }
-      }
-      const uint16_t mediaId = static_cast<uint16_t>(400 + questionNumber);
-      const uint16_t answerId = static_cast<uint16_t>(10400 + questionNumber);
-      if (check.GetString(table, "picture", tableLine, &text, &line)) {
-        if (kind >= 0 && kind != 1) {
-          check.Error(line, label + ": only a picture quiz shows pictures");
-        } else {
-          check.Picture(text, line, label + " picture", mediaId, false, quiz);
-        }
-      } else if (kind == 1) {
-        check.Warn(tableLine, label + ": no picture; the player shows an empty frame");
-      }
-      if (check.GetString(table, "clip", tableLine, &text, &line)) {
-        if (kind >= 0 && !mediaQuiz) {
-          check.Error(line, label + ": only an audio or video quiz plays clips");
-        } else {
-          check.Clip(text, line, mediaId, quiz);
-        }
-      } else if (mediaQuiz) {
-        check.Warn(tableLine, label + ": no clip; its play button does nothing");
-      }
-      if (check.GetString(table, "answer_picture", tableLine, &text, &line)) {
-        if (kind >= 0 && kind != 1) {
-          check.Error(line, label + ": only a picture quiz shows answer pictures");
-        } else {
-          if (reveal >= 0 && reveal != 1 && reveal != 3) {
-            check.Warn(line, label + ": the answer picture is never shown with reveal = \"" +
-                                 std::string(kReveals[reveal]) + "\"");
-          }
-          check.Picture(text, line, label + " answer picture", answerId, true, quiz);
-        }
-      }
-      quiz->quiz.questions.push_back(std::move(question));
-    }
-  }
+  const QuizHeader header = CheckHeader(check, root, quiz);
+  ReadQuestions(check, root, header, quiz);
   check.PreparePictures(options, quiz);
-  const size_t count = quiz->quiz.questions.size();
-
-  if (kind == 0 && answers == 2) {
-    check.Warn(answersLine,
-               "a text quiz shows one answer field per question; the second answers are never asked");
-  }
-  if (kind == 0 && reveal >= 2) {
-    check.Warn(revealLine, "a text quiz has no room for comments; they are never shown");
-  }
-
-  // Score codes: one per score from 1 to the number of questions.
-  if (const toml::node* node = root.get("codes")) {
-    const toml::array* codes = node->as_array();
-    const int codesLine = Checker::LineOf(node);
-    if (!codes) {
-      check.Error(codesLine,
-                  "codes must be a list of texts, one per score from 1 to the number of questions");
-    } else {
-      int index = 0;
-      for (const toml::node& code : *codes) {
-        ++index;
-        if (!code.is_string()) {
-          check.Error(Checker::LineOf(&code), "code " + std::to_string(index) + " must be a text in quotes");
-          continue;
-        }
-        quiz->scoreCodes.push_back(check.Text(*code.value<std::string>(),
-                                              "code for score " + std::to_string(index),
-                                              Checker::LineOf(&code), kMaxTextLength, false));
-      }
-      if (codes->size() != count && count > 0) {
-        check.Error(codesLine, "codes holds " + std::to_string(codes->size()) + " codes for " +
-                                   std::to_string(count) + " questions; give one per score from 1 to " +
-                                   std::to_string(count));
-      }
-    }
-  } else {
-    quiz->scoreCodes.assign(count, std::string());
-  }
-
+  WarnAboutTextQuiz(check, header);
+  ReadCodes(check, root, quiz);
   if (check.failed) {
     return false;
   }
-
-  // The coded sizes, which only the block coder can tell.
-  std::vector<uint8_t> coded;
-  const std::string stored = FormatStoredBlock(quiz->storedBlock);
-  if (!EncodeText(stored, &coded)) {
-    check.Error(linkLine, "the link and the footer cannot be encoded");
-  } else if (coded.size() > static_cast<size_t>(kStoredBlockBytes)) {
-    check.Error(linkLine, "the link and the footer take " + std::to_string(coded.size()) +
-                              " bytes once encoded; the player keeps them in 70: shorten them");
-  }
-  const std::string quizText = FormatQuizText(quiz->quiz);
-  if (quizText.size() > kMaxPlainBlock || !EncodeText(quizText, &coded) || coded.size() > kMaxCodedBlock) {
-    check.Error(1, "the questions take too much room once encoded; shorten the texts or split the quiz");
-  }
-  const std::string codesText = FormatScoreCodes(quiz->scoreCodes);
-  if (codesText.size() > kMaxPlainBlock || !EncodeText(codesText, &coded) || coded.size() > kMaxCodedBlock) {
-    check.Error(1, "the score codes take too much room once encoded; shorten them");
-  }
+  CheckCodedSizes(check, header.linkLine, *quiz);
   if (!check.failed) {
     PreviewQuiz(path, tomlText, *quiz, diagnostics);
   }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "content/quiz_document.h"  // kMaxQuestions, kMaxTextLength
 #include "content/quiz_grammar.h"
 
 struct Diagnostic {
@@ -19,7 +20,7 @@ struct Diagnostic {
 std::string FormatDiagnostic(const Diagnostic& diagnostic);
 
 struct MediaResource {
-  uint16_t id = 0;      // 400 + q or 10400 + q
+  uint16_t id = 0;      // QUESTION_MEDIA_BASE or ANSWER_PICTURE_BASE + q
   bool rcData = false;  // PNG: raw data instead of "IMG"
   bool swapNibbles = false;
   std::string path;
@@ -45,8 +46,7 @@ struct CompiledQuiz {
   int passScore = kDefaultPassScore;
 };
 
-constexpr int kMaxQuizQuestions = 96;
-constexpr size_t kMaxTextLength = 259;  // characters of a text buffer
+constexpr int kMaxQuizQuestions = kMaxQuestions;
 constexpr size_t kMaxLinkLength = 24;
 constexpr size_t kMaxFooterLength = 42;
 constexpr uint8_t kQuizLeadByte = 1;

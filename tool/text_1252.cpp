@@ -138,18 +138,6 @@ bool NextUtf8CodePoint(const std::string& text, size_t* pos, uint32_t* codePoint
   return *pos < text.size() && NextCodePoint(text, pos, codePoint);
 }
 
-size_t FindInvalidUtf8(const std::string& text) {
-  size_t pos = 0;
-  while (pos < text.size()) {
-    uint32_t codePoint = 0;
-    const size_t start = pos;
-    if (!NextCodePoint(text, &pos, &codePoint)) {
-      return start;
-    }
-  }
-  return std::string::npos;
-}
-
 std::string Cp1252ToUtf8(const std::string& bytes) {
   std::string out;
   out.reserve(bytes.size());

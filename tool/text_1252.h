@@ -21,8 +21,6 @@ Utf8To1252Result TypedTextTo1252(const std::string& utf8);
 // Reads the code point at text[*pos] and moves past it; false on a
 // malformed, overlong or surrogate sequence.
 bool NextUtf8CodePoint(const std::string& text, size_t* pos, uint32_t* codePoint);
-// Offset of the first byte that is not part of valid UTF-8, or npos.
-size_t FindInvalidUtf8(const std::string& text);
 // Every byte has a meaning; the five unassigned ones come back as U+0081,
 // U+008D, U+008F, U+0090 and U+009D.
 std::string Cp1252ToUtf8(const std::string& bytes);

@@ -13,6 +13,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "content/sha256.h"
 #include "media/png_decoder.h"
 #include "tool/command_suggest.h"
 #include "tool/embedded_player.h"
@@ -20,10 +21,12 @@
 #include "tool/judge_text.h"
 #include "tool/picture_check.h"
 #include "tool/play_command.h"
+#include "tool/png_error_text.h"
 #include "tool/quiz_build.h"
+#include "tool/quiz_page.h"
+#include "tool/quiz_page_command.h"
 #include "tool/quiz_source.h"
 #include "tool/scorm_package.h"
-#include "tool/sha256.h"
 #include "tool/starter_quiz.h"
 
 #ifdef _WIN32
@@ -180,11 +183,21 @@ struct ScormRequest {
   std::string pagePath;
 };
 
-bool ReadQuizPage(const std::vector<uint8_t>& /*executable*/, const std::string& pagePath,
-                  std::string* html) {
+bool ReadQuizPage(const std::vector<uint8_t>& executable, const std::string& pagePath, std::string* html) {
   if (pagePath.empty()) {
-    std::cerr << "this trivo cannot make the quiz's one-file page; give one with --page PATH\n";
-    return false;
+    const std::string pageTemplate = EmbeddedQuizPageTemplate();
+    std::string reason;
+    if (pageTemplate.empty()) {
+      std::cerr << "this trivo was built without the web page template, which a SCORM package needs: "
+                   "build the web tree (scripts/test-web.sh) and trivo with -DTRIVO_HTML_TEMPLATE, "
+                   "or give a page with --page PATH\n";
+      return false;
+    }
+    if (!MakeQuizPage(executable, pageTemplate, html, &reason)) {
+      std::cerr << "cannot make the quiz page: " << reason << "\n";
+      return false;
+    }
+    return true;
   }
   std::vector<uint8_t> bytes;
   if (!ReadCommandLineFile(pagePath, &bytes, "the quiz page")) {
@@ -240,7 +253,7 @@ int RunScorm(const ScormRequest& request, const std::string& exePath, const std:
 }
 
 int RunBuild(const std::string& source, std::string output, const std::string& playerOption,
-             bool keepPictures, const ScormRequest& scorm = ScormRequest()) {
+             bool keepPictures, bool html, const ScormRequest& scorm) {
   CompiledQuiz quiz;
   CompileOptions options;
   options.fitPictures = !keepPictures;
@@ -250,7 +263,9 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
   const std::string playerPath = PlayerTemplatePath(playerOption);
   const bool defaultOutput = output.empty();
   if (defaultOutput) {
-    output = PathText(fs::u8path(source).replace_extension(scorm.version.empty() ? ".exe" : ".zip"));
+    output = PathText(fs::u8path(source).replace_extension(html                    ? ".html"
+                                                           : scorm.version.empty() ? ".exe"
+                                                                                   : ".zip"));
   }
   const fs::path outputPath = fs::u8path(output);
   if (RefuseOverwritingInput(outputPath, fs::u8path(source),
@@ -292,6 +307,9 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
   }
   if (!scorm.version.empty()) {
     return WriteScormPackage(scorm, executable, quiz, outputPath);
+  }
+  if (html) {
+    return WriteQuizPage(executable, output, std::cerr) ? kExitOk : kExitInvalid;
   }
   if (!WriteCommandLineFile(outputPath, executable.data(), executable.size(), "the quiz executable")) {
     return kExitInvalid;
@@ -416,8 +434,8 @@ int RunDecode(const std::string& picture, const std::string& output) {
   if (!DecodePngToBmp(png, &bmp, &errorCode)) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%04X", static_cast<unsigned>(errorCode));
-    std::cerr << picture << ": the player's PNG decoder refuses this picture (error " << code << ", "
-              << ToString(static_cast<PngError>(errorCode)) << ")\n";
+    std::cerr << picture << ": the player's PNG decoder refuses this picture (error " << code
+              << "): " << PngErrorText(errorCode, png) << "\n";
     return kExitInvalid;
   }
   if (!WriteCommandLineFile(fs::u8path(output), bmp.data(), bmp.size(), "the file")) {
@@ -446,6 +464,11 @@ int Run(int argc, char** argv) {
   build->add_option("--scorm", scormRequest.version,
                     "write a SCORM package (1.2 or 2004) for learning platforms instead of the executable");
   build->add_option("--page", scormRequest.pagePath, "with --scorm: the quiz page to package");
+  bool html = false;
+  build->add_flag("--html", html, "write the quiz's one-file web page instead (default: QUIZ with .html)");
+  CLI::App* page = app.add_subcommand("html", "Write the one-file web page of a quiz executable");
+  page->add_option("QUIZ", exePath, "quiz executable")->required();
+  page->add_option("-o,--output", output, "page to write (default: QUIZ with .html)");
 
   CLI::App* unpack = app.add_subcommand("unpack", "Write back the source and media of a quiz executable");
   unpack->add_option("QUIZ", exePath, "quiz executable")->required();
@@ -478,8 +501,11 @@ int Run(int argc, char** argv) {
       ->default_str(std::to_string(kDefaultPassScore));
   scorm->add_option("--page", scormRequest.pagePath, "the quiz page to package");
 
-  app.set_version_flag("--version", VersionText(),
-                       "Print the version and the built-in player's size and checksum");
+  // The checksum of the built-in player is worked out only when asked for:
+  // it took longer than the rest of a start-up.
+  app.set_version_flag(
+      "--version", [] { return VersionText(); },
+      "Print the version and the built-in player's size and checksum");
 
   if (IsUnknownCommand(app, argc, argv)) {
     return kExitUsage;
@@ -491,10 +517,13 @@ int Run(int argc, char** argv) {
     return code == 0 ? kExitOk : kExitUsage;
   }
   if (*build) {
-    return RunBuild(source, output, player, keepPictures, scormRequest);
+    return RunBuild(source, output, player, keepPictures, html, scormRequest);
   }
   if (*scorm) {
     return RunScorm(scormRequest, exePath, output);
+  }
+  if (*page) {
+    return RunHtml(exePath, output, std::cout, std::cerr);
   }
   if (*unpack) {
     return RunUnpack(exePath, directory, force);

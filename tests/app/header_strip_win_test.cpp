@@ -87,27 +87,26 @@ struct ExpectedControl {
   const char* className;
   const char* text;
   DWORD style;
-  RECT place;  // left, top, right, bottom in the strip's client area
 };
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
 
-TEST_F(HeaderStripTest, CreatesEveryControlInOrderWithItsTextStyleAndPlace) {
+TEST_F(HeaderStripTest, CreatesEveryControlInOrderWithItsTextAndStyle) {
   ASSERT_NE(OpenStrip(), nullptr);
   const ExpectedControl expected[] = {
-      {ID_HEADER_LINK, "Static", "http://example.org/", kChild | SS_NOTIFY, {736, 5, 851, 23}},
-      {ID_HEADER_BY, "Static", "Par :", kChild, {736, 25, 763, 43}},
-      {ID_HEADER_CREATOR, "Static", "Claire", kChild, {763, 25, 848, 43}},
-      {ID_HEADER_HIDE, "Button", "Cacher", kChild | BS_AUTOCHECKBOX, {666, 5, 731, 23}},
-      {ID_HEADER_SAVE, "Button", "Sauver", kChild, {666, 25, 721, 43}},
-      {ID_HEADER_EXPLANATION, "Static", "Une capitale par pays.", kChild, {110, 19, 600, 46}},
-      {ID_HEADER_TITLE, "Static", "Capitales", kChild, {110, 3, 300, 21}},
-      {ID_HEADER_CODE_LABEL, "Static", " Code :", kChild, {7, 29, 43, 44}},
-      {ID_HEADER_SCORE, "Static", " 0 / 12", kChild | SS_CENTER, {10, 1, 90, 21}},
-      {ID_HEADER_CODE, "Edit", "", kChild | ES_READONLY, {44, 29, 97, 45}},
-      {ID_HEADER_RULE_SCORE, "Static", "", kChild | WS_BORDER, {0, 26, 100, 27}},
-      {ID_HEADER_RULE_LEFT, "Static", "", kChild | WS_BORDER, {100, 0, 101, 50}},
-      {ID_HEADER_RULE_RIGHT, "Static", "", kChild | WS_BORDER, {730, 0, 731, 50}},
+      {ID_HEADER_LINK, "Static", "http://example.org/", kChild | SS_NOTIFY},
+      {ID_HEADER_BY, "Static", "Par :", kChild},
+      {ID_HEADER_CREATOR, "Static", "Claire", kChild},
+      {ID_HEADER_HIDE, "Button", "Cacher", kChild | BS_AUTOCHECKBOX},
+      {ID_HEADER_SAVE, "Button", "Sauver", kChild},
+      {ID_HEADER_EXPLANATION, "Static", "Une capitale par pays.", kChild},
+      {ID_HEADER_TITLE, "Static", "Capitales", kChild},
+      {ID_HEADER_CODE_LABEL, "Static", " Code :", kChild},
+      {ID_HEADER_SCORE, "Static", " 0 / 12", kChild | SS_CENTER},
+      {ID_HEADER_CODE, "Edit", "", kChild | ES_READONLY},
+      {ID_HEADER_RULE_SCORE, "Static", "", kChild | WS_BORDER},
+      {ID_HEADER_RULE_LEFT, "Static", "", kChild | WS_BORDER},
+      {ID_HEADER_RULE_RIGHT, "Static", "", kChild | WS_BORDER},
   };
   // Before any resize the children's Z order is their creation order.
   HWND control = GetWindow(strip_, GW_CHILD);
@@ -124,11 +123,6 @@ TEST_F(HeaderStripTest, CreatesEveryControlInOrderWithItsTextStyleAndPlace) {
     EXPECT_EQ(style & e.style, e.style);
     EXPECT_EQ(style & WS_BORDER, e.style & WS_BORDER);
     EXPECT_EQ(GetWindowLongA(control, GWL_EXSTYLE) & ~WS_EX_NOPARENTNOTIFY, 0);
-    const RECT place = RectInParent(control);
-    EXPECT_EQ(place.left, e.place.left);
-    EXPECT_EQ(place.top, e.place.top);
-    EXPECT_EQ(place.right, e.place.right);
-    EXPECT_EQ(place.bottom, e.place.bottom);
     control = GetWindow(control, GW_HWNDNEXT);
   }
   EXPECT_EQ(control, nullptr);
@@ -181,40 +175,92 @@ TEST_F(HeaderStripTest, HideBoxOnlyInAPictureQuizWithOneAnswer) {
   }
 }
 
-TEST_F(HeaderStripTest, RelayoutFollowsTheStripWidth) {
-  ASSERT_NE(OpenStrip(), nullptr);
-  // The strip's border takes one pixel on each side: 872 gives a client 870 wide.
-  SetWindowPos(strip_, nullptr, 0, 0, 872, 51, SWP_NOZORDER);
-  RECT client;
-  GetClientRect(strip_, &client);
-  ASSERT_EQ(client.right, 870);
+// The places of the controls at one strip width.
+struct StripPlaces {
+  int width = 0;
+  RECT title, explanation, hide, save, ruleRight, link, by, creator, score, codeLabel, code, ruleScore,
+      ruleLeft;
+};
 
-  struct Place {
-    int id;
-    RECT place;
-  };
-  const Place expected[] = {
-      {ID_HEADER_TITLE, {110, 3, 630, 21}},      {ID_HEADER_LINK, {736, 0, 851, 18}},
-      {ID_HEADER_BY, {736, 25, 762, 43}},        {ID_HEADER_CREATOR, {763, 25, 868, 43}},
-      {ID_HEADER_SAVE, {666, 25, 721, 43}},      {ID_HEADER_EXPLANATION, {110, 19, 656, 47}},
-      {ID_HEADER_RULE_RIGHT, {725, 0, 726, 50}}, {ID_HEADER_HIDE, {636, 0, 721, 18}},
-      {ID_HEADER_CODE, {44, 29, 97, 45}},        {ID_HEADER_CODE_LABEL, {7, 29, 43, 44}},
-      {ID_HEADER_SCORE, {10, 1, 90, 21}},        {ID_HEADER_RULE_SCORE, {0, 26, 100, 27}},
-      {ID_HEADER_RULE_LEFT, {100, 0, 101, 50}},
-  };
-  for (const Place& p : expected) {
-    SCOPED_TRACE(p.id);
-    const RECT place = RectInParent(GetDlgItem(strip_, p.id));
-    EXPECT_EQ(place.left, p.place.left);
-    EXPECT_EQ(place.top, p.place.top);
-    EXPECT_EQ(place.right, p.place.right);
-    EXPECT_EQ(place.bottom, p.place.bottom);
+StripPlaces PlacesAt(HWND strip, int windowWidth) {
+  SetWindowPos(strip, nullptr, 0, 0, windowWidth, 51, SWP_NOZORDER);
+  StripPlaces p;
+  RECT client;
+  GetClientRect(strip, &client);
+  p.width = client.right;
+  auto at = [strip](int id) { return RectInParent(GetDlgItem(strip, id)); };
+  p.title = at(ID_HEADER_TITLE);
+  p.explanation = at(ID_HEADER_EXPLANATION);
+  p.hide = at(ID_HEADER_HIDE);
+  p.save = at(ID_HEADER_SAVE);
+  p.ruleRight = at(ID_HEADER_RULE_RIGHT);
+  p.link = at(ID_HEADER_LINK);
+  p.by = at(ID_HEADER_BY);
+  p.creator = at(ID_HEADER_CREATOR);
+  p.score = at(ID_HEADER_SCORE);
+  p.codeLabel = at(ID_HEADER_CODE_LABEL);
+  p.code = at(ID_HEADER_CODE);
+  p.ruleScore = at(ID_HEADER_RULE_SCORE);
+  p.ruleLeft = at(ID_HEADER_RULE_LEFT);
+  return p;
+}
+
+// The strip reads left to right: score and code, the left rule, title and
+// explanation, "Cacher" and "Sauver", the right rule, link and creator.
+void ExpectReadingOrder(const StripPlaces& p) {
+  SCOPED_TRACE(testing::Message() << "client width " << p.width);
+  EXPECT_LE(p.score.right, p.ruleLeft.left);
+  EXPECT_LE(p.code.right, p.ruleLeft.left);
+  EXPECT_LE(p.codeLabel.right, p.code.left);
+  EXPECT_LE(p.score.bottom, p.ruleScore.bottom);
+  EXPECT_LE(p.ruleScore.top, p.codeLabel.top);
+  EXPECT_LE(p.ruleLeft.right, p.title.left);
+  EXPECT_EQ(p.title.left, p.explanation.left);
+  EXPECT_LE(p.title.right, p.hide.left);
+  EXPECT_LE(p.explanation.right, p.save.left);
+  EXPECT_LE(p.hide.bottom, p.save.top);
+  EXPECT_LE(p.save.right, p.ruleRight.left);
+  EXPECT_LE(p.hide.right, p.ruleRight.left);
+  EXPECT_LE(p.ruleRight.right, p.link.left);
+  EXPECT_EQ(p.link.left, p.by.left);
+  EXPECT_LE(p.by.right, p.creator.left);
+  EXPECT_LE(p.link.bottom, p.by.top);
+  EXPECT_LE(p.creator.right, p.width);
+  EXPECT_LE(p.link.right, p.width);
+}
+
+// Moved by `dx` and the same size.
+void ExpectMoved(const RECT& before, const RECT& after, int dx) {
+  EXPECT_EQ(after.left, before.left + dx);
+  EXPECT_EQ(after.right, before.right + dx);
+  EXPECT_EQ(after.top, before.top);
+  EXPECT_EQ(after.bottom, before.bottom);
+}
+
+TEST_F(HeaderStripTest, RelayoutKeepsTheRightColumnOnTheRightAndStretchesTheTexts) {
+  ASSERT_NE(OpenStrip(), nullptr);
+  const StripPlaces narrow = PlacesAt(strip_, 872);
+  const StripPlaces wide = PlacesAt(strip_, 1272);
+  ExpectReadingOrder(narrow);
+  ExpectReadingOrder(wide);
+  const int dx = wide.width - narrow.width;
+  ASSERT_EQ(dx, 400);
+  for (auto part : {&StripPlaces::hide, &StripPlaces::save, &StripPlaces::ruleRight, &StripPlaces::link,
+                    &StripPlaces::by, &StripPlaces::creator}) {
+    ExpectMoved(narrow.*part, wide.*part, dx);
+  }
+  for (auto part : {&StripPlaces::score, &StripPlaces::codeLabel, &StripPlaces::code, &StripPlaces::ruleScore,
+                    &StripPlaces::ruleLeft}) {
+    ExpectMoved(narrow.*part, wide.*part, 0);
+  }
+  for (auto part : {&StripPlaces::title, &StripPlaces::explanation}) {
+    EXPECT_EQ((wide.*part).left, (narrow.*part).left);
+    EXPECT_EQ((wide.*part).right, (narrow.*part).right + dx);
   }
 
   // Narrower than its fixed parts, the stretching controls shrink to nothing.
-  SetWindowPos(strip_, nullptr, 0, 0, 202, 51, SWP_NOZORDER);
-  const RECT title = RectInParent(GetDlgItem(strip_, ID_HEADER_TITLE));
-  EXPECT_EQ(title.right - title.left, 0);
+  const StripPlaces tiny = PlacesAt(strip_, 202);
+  EXPECT_EQ(tiny.title.right - tiny.title.left, 0);
 }
 
 TEST_F(HeaderStripTest, ColourRepliesPaintLabelsOnTheStripColour) {

@@ -95,18 +95,20 @@ class PlayerTest : public ::testing::Test {
   HWND mainWindow_ = nullptr;
 };
 
-TEST_F(PlayerTest, MainWindowClass) {
-  WNDCLASSEXA info = {};
-  info.cbSize = sizeof info;
-  ASSERT_TRUE(GetClassInfoExA(Instance(), "Trivo", &info));
-  EXPECT_EQ(info.style, static_cast<UINT>(CS_DBLCLKS));
-  EXPECT_EQ(info.lpfnWndProc, MainWindowProc);
-  EXPECT_EQ(info.cbClsExtra, 0);
-  EXPECT_EQ(info.cbWndExtra, 0);
-  EXPECT_EQ(info.hIcon, LoadIconA(nullptr, IDI_APPLICATION));
-  EXPECT_EQ(info.hCursor, LoadCursorA(nullptr, IDC_ARROW));
-  EXPECT_EQ(info.hbrBackground, reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1));
-  EXPECT_EQ(info.lpszMenuName, nullptr);
+// Between and around the dialogs the window shows the system's scroll-bar
+// colour, its class's background.
+TEST_F(PlayerTest, ClientAreaIsErasedInTheScrollBarColour) {
+  ASSERT_NE(OpenWithDocument(), nullptr);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  EXPECT_NE(SendMessageA(mainWindow_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 0);
+  EXPECT_EQ(GetPixel(dc, 4, 4), GetNearestColor(dc, GetSysColor(COLOR_SCROLLBAR)));
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
 }
 
 TEST_F(PlayerTest, StartUpWithoutQuizShowsTheBuiltInQuizCentred) {
@@ -438,43 +440,21 @@ TEST(PlayerResourcesTest, ClipIconsLoad) {
   }
 }
 
-// The two dialog templates as stored: style, size, no controls, the font.
-TEST(PlayerResourcesTest, DialogTemplates) {
-  struct Case {
-    int id;
-    DWORD style;
-  };
-  const Case cases[] = {
-      {IDD_QUESTION_PANE, WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | DS_SETFONT},
-      {IDD_HEADER_STRIP, WS_CHILD | WS_BORDER | DS_SETFONT},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.id);
-    HRSRC found = FindResourceA(Instance(), MAKEINTRESOURCEA(c.id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
-    ASSERT_NE(found, nullptr);
-    const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(Instance(), found)));
-    const DWORD size = SizeofResource(Instance(), found);
-    ASSERT_GE(size, sizeof(DLGTEMPLATE) + 8);
-    DLGTEMPLATE header;
-    std::memcpy(&header, bytes, sizeof header);
-    EXPECT_EQ(header.style, c.style);
-    EXPECT_EQ(header.dwExtendedStyle, 0u);
-    EXPECT_EQ(header.cdit, 0);
-    EXPECT_EQ(header.x, 0);
-    EXPECT_EQ(header.y, 0);
-    EXPECT_EQ(header.cx, 86);
-    EXPECT_EQ(header.cy, 100);
-    // Then: no menu, no class, an empty title, the point size and the face.
-    const auto* words = reinterpret_cast<const WORD*>(bytes + 18);
-    EXPECT_EQ(words[0], 0);
-    EXPECT_EQ(words[1], 0);
-    EXPECT_EQ(words[2], 0);
-    EXPECT_EQ(words[3], 8);
-    std::string face;
-    for (size_t i = 4; 18 + 2 * i < size && words[i] != 0; ++i)
-      face += static_cast<char>(words[i]);
-    EXPECT_EQ(face, "MS Sans Serif");
+// The dialogs as the player opens them from its templates: bordered
+// children in the templates' font, the header strip without scroll bars.
+TEST_F(PlayerTest, DialogsOpenFromTheirTemplates) {
+  ASSERT_NE(OpenWithDocument(), nullptr);
+  for (HWND dialog : {headerBarWindow, questionPaneWindow}) {
+    SCOPED_TRACE(dialog == headerBarWindow ? "header strip" : "question pane");
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
+    EXPECT_EQ(style & (WS_CHILD | WS_BORDER), static_cast<DWORD>(WS_CHILD | WS_BORDER));
+    LOGFONTA font = {};
+    const auto handle = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+    ASSERT_NE(handle, nullptr);
+    ASSERT_EQ(GetObjectA(handle, sizeof font, &font), static_cast<int>(sizeof font));
+    EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
   }
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(headerBarWindow, GWL_STYLE)) & (WS_VSCROLL | WS_HSCROLL), 0u);
 }
 
 }  // namespace

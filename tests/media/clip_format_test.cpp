@@ -92,4 +92,14 @@ TEST(ClipExtension, ShortClipsReadNothingPastTheirEnd) {
   EXPECT_STREQ(ClipExtension(id3.data(), id3.size()), "MP3");
 }
 
+TEST(MediaMimeType, ClipAndPictureNamesInEitherCase) {
+  EXPECT_STREQ(MediaMimeType("MP3"), "audio/mpeg");
+  EXPECT_STREQ(MediaMimeType("wav"), "audio/wav");
+  EXPECT_STREQ(MediaMimeType("Avi"), "video/x-msvideo");
+  EXPECT_STREQ(MediaMimeType("jpg"), "image/jpeg");
+  EXPECT_STREQ(MediaMimeType("XXX"), "application/octet-stream");
+  EXPECT_STREQ(MediaMimeType("mp"), "application/octet-stream");
+  EXPECT_STREQ(MediaMimeType(nullptr), "application/octet-stream");
+}
+
 }  // namespace

@@ -24,21 +24,6 @@ using Bytes = std::vector<uint8_t>;
 
 const std::string kSuite = std::string(TRIVO_TESTDATA_DIR) + "/pngsuite/";
 
-Bytes ReadFile(const std::string& path) {
-  Bytes bytes;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    return bytes;
-  }
-  uint8_t buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + got);
-  }
-  std::fclose(file);
-  return bytes;
-}
-
 // Every image of the suite that is not deliberately broken, by name.
 std::vector<std::string> SuiteFiles() {
   std::vector<std::string> names;
@@ -219,7 +204,7 @@ void ExpectSamePixels(const std::string& name, const Decoded& d, const std::vect
 TEST(PngSuite, EveryImageMatchesTheReferenceDecoder) {
   int checked = 0;
   for (const std::string& name : SuiteFiles()) {
-    Bytes png = ReadFile(kSuite + name + ".png");
+    Bytes png = ReadTestFile(kSuite + name + ".png");
     ASSERT_FALSE(png.empty()) << name;
     Decoded d = DecodePng(png);
     ASSERT_TRUE(d.ok) << name << " failed at stage " << d.stageFailed << " with " << std::hex << d.error;
@@ -283,7 +268,7 @@ TEST(PngSuite, ColourWithAlphaAlsoConvertsToTwentyFourBits) {
   } kCases[] = {
       {"basn6a08", 0x0608010D}, {"basi6a08", 0x0608010D}, {"basn6a16", 0x06100108}, {"basi6a16", 0x06100108}};
   for (const auto& c : kCases) {
-    Bytes png = ReadFile(kSuite + c.name + ".png");
+    Bytes png = ReadTestFile(kSuite + c.name + ".png");
     Decoded d = DecodePng(png, c.format);
     ASSERT_TRUE(d.ok) << c.name;
     EXPECT_EQ(d.outputBits, 24u);
@@ -319,7 +304,7 @@ TEST(PngSuite, BrokenFilesAreRefusedWithTheirCode) {
       {"xhdn0g08", 0, 0},                    // IHDR CRC wrong
   };
   for (const auto& c : kCases) {
-    Decoded d = DecodePng(ReadFile(kSuite + c.name + ".png"));
+    Decoded d = DecodePng(ReadTestFile(kSuite + c.name + ".png"));
     EXPECT_EQ(d.stageFailed, c.stage) << c.name;
     EXPECT_EQ(d.error, c.error) << c.name;
   }
@@ -328,7 +313,7 @@ TEST(PngSuite, BrokenFilesAreRefusedWithTheirCode) {
 TEST(PngSuite, AncillaryChunksDoNotChangeThePixels) {
   int withAncillary = 0;
   for (const std::string& name : SuiteFiles()) {
-    Bytes png = ReadFile(kSuite + name + ".png");
+    Bytes png = ReadTestFile(kSuite + name + ".png");
     Bytes plain = StripAncillary(png);
     withAncillary += plain.size() < png.size();
     Decoded a = DecodePng(png);
@@ -346,7 +331,7 @@ TEST(PngSuite, TruncatedAndCorruptedFilesAlwaysReturn) {
   int decoded = 0;
   for (const char* name :
        {"basn0g01", "basi3p02", "basn6a16", "basi4a08", "f04n2c08", "oi9n2c16", "s03i3p01"}) {
-    Bytes png = ReadFile(kSuite + name + ".png");
+    Bytes png = ReadTestFile(kSuite + name + ".png");
     ASSERT_FALSE(png.empty());
     for (size_t size = 0; size < png.size(); size++) {
       Bytes prefix(png.begin(), png.begin() + long(size));

@@ -5,7 +5,25 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <vector>
+
+// The bytes of a test data file; empty when it cannot be read.
+inline std::vector<uint8_t> ReadTestFile(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    return bytes;
+  }
+  uint8_t buffer[4096];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  }
+  std::fclose(file);
+  return bytes;
+}
 
 inline uint32_t Crc32(const uint8_t* data, size_t size) {
   uint32_t crc = 0xFFFFFFFFu;

@@ -168,7 +168,8 @@ TEST_F(QuizSourceTest, ChecksMediaFiles) {
       {"picture = \"missing.jpg\"", "picture file not found"},
       {"picture = \"empty.jpg\"", "file is empty"},
       {"picture = \"notes.txt\"", "is not a JPEG, GIF, BMP or PNG picture"},
-      {"picture = \"broken.png\"", "is a PNG the player cannot decode (error 0x2000)"},
+      {"picture = \"broken.png\"",
+       "is a PNG the player cannot decode: its first chunk is not a complete IHDR header"},
       {"answer_picture = \"broken.png\"", "answer picture"},
   };
   for (const Case& c : cases) {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "content/sha256.h"
 #include "tests/tool/tool_test_support.h"
-#include "tool/sha256.h"
 
 namespace {
 
@@ -160,6 +160,7 @@ TEST_F(ToolCliTest, DecodeWritesABmpOrNothing) {
       Trivo("decode '" + (folder_ / "bad.png").string() + "' -o '" + (folder_ / "bad.bmp").string() + "'");
   EXPECT_EQ(bad.code, 1);
   EXPECT_NE(bad.err.find("error 0x"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("it holds no image data (no IDAT chunk)"), std::string::npos) << bad.err;
   EXPECT_FALSE(std::filesystem::exists(folder_ / "bad.bmp"));
 }
 
@@ -321,7 +322,7 @@ TEST_F(ToolCliTest, AMistypedCommandNamesTheClosestOne) {
       << run.err;
   const ToolRun far = Trivo("frobnicate");
   EXPECT_EQ(far.err.find("did you mean"), std::string::npos) << far.err;
-  EXPECT_NE(far.err.find("build unpack check judge new decode play"), std::string::npos) << far.err;
+  EXPECT_NE(far.err.find("build html unpack check judge new decode play"), std::string::npos) << far.err;
 }
 
 TEST_F(ToolCliTest, PlaySaysHowToGetWine) {
@@ -386,6 +387,12 @@ TEST_F(ToolCliTest, AToolWithoutAPlayerSaysSo) {
   EXPECT_FALSE(std::filesystem::exists(folder_ / "quiz.exe"));
   // Checking needs no player.
   EXPECT_EQ(Trivo("check '" + (folder_ / "quiz.toml").string() + "'", bare).code, 0);
+  // Nor page template: the one-file page says what it needs.
+  WriteBinaryFile(folder_ / "quiz.exe", {'M', 'Z'});
+  const ToolRun page = Trivo("html '" + (folder_ / "quiz.exe").string() + "'", bare);
+  EXPECT_EQ(page.code, 1);
+  EXPECT_NE(page.err.find("built without the web page template"), std::string::npos) << page.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "quiz.html"));
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "content/sha256.h"
 #include "tool/command_suggest.h"
 #include "tool/play_command.h"
-#include "tool/sha256.h"
 
 namespace {
 

@@ -16,6 +16,8 @@
 #define TOML_ASSERT(expr) static_cast<void>(0)
 #include <toml++/toml.h>
 
+#include "content/quiz_colours.h"
+#include "play/play_rules.h"
 #include "play/verdict_rules.h"
 #include "tool/file_io.h"
 #include "tool/judge_text.h"
@@ -109,37 +111,16 @@ std::string Error(const std::string& message) {
   return "{\"ok\":false,\"error\":" + JsonString(message) + "}";
 }
 
-std::string Hex(unsigned red, unsigned green, unsigned blue) {
-  char text[8];
-  std::snprintf(text, sizeof text, "#%02X%02X%02X", red & 0xFF, green & 0xFF, blue & 0xFF);
-  return text;
+// The status field's kind and colour, from the player's rules; the
+// authoring page has always called an unjudged field "empty".
+const char* StatusKindName(const std::string& cp1252) {
+  const VerdictKind kind = VerdictKindOf(cp1252.c_str());
+  return kind == VerdictKind::Unjudged ? "empty" : VerdictKindName(kind);
 }
 
-// The status field's colours in the player (its brushes, as RGB).
-const char* VerdictKind(const std::string& cp1252) {
-  if (cp1252 == kVerdictRight) {
-    return "right";
-  }
-  if (cp1252 == kVerdictWrong) {
-    return "wrong";
-  }
-  if (cp1252 == kVerdictAnagram) {
-    return "anagram";
-  }
-  return cp1252 == kVerdictEmpty ? "empty" : "hint";
-}
-
-std::string VerdictColour(const std::string& kind) {
-  if (kind == "right") {
-    return JsonString(Hex(0, 255, 0));
-  }
-  if (kind == "wrong") {
-    return JsonString(Hex(255, 0, 0));
-  }
-  if (kind == "anagram") {
-    return JsonString(Hex(255, 100, 0));
-  }
-  return kind == "hint" ? JsonString(Hex(255, 203, 38)) : "null";
+std::string StatusColourJson(const std::string& cp1252) {
+  uint32_t colour = 0;
+  return VerdictColour(VerdictKindOf(cp1252.c_str()), &colour) ? JsonString(CssColour(colour)) : "null";
 }
 
 bool WriteDraftFile(const fs::path& path, const std::vector<uint8_t>& bytes, std::string* error) {
@@ -397,9 +378,9 @@ int WebVerdict(const char* expectedUtf8, const char* typedUtf8) {
                  &error)) {
     return FinishCall(Error(error), 0);
   }
-  const std::string kind = VerdictKind(Utf8To1252(verdict).bytes);
-  return FinishCall("{\"ok\":true,\"verdict\":" + JsonString(verdict) + ",\"kind\":" + JsonString(kind) +
-                        ",\"colour\":" + VerdictColour(kind) + "}",
+  const std::string status = Utf8To1252(verdict).bytes;
+  return FinishCall("{\"ok\":true,\"verdict\":" + JsonString(verdict) + ",\"kind\":" +
+                        JsonString(StatusKindName(status)) + ",\"colour\":" + StatusColourJson(status) + "}",
                     1);
 }
 
@@ -408,8 +389,7 @@ int WebTomlQuote(const char* utf8) {
 }
 
 int WebLabelColour(int red, int green, int blue) {
-  static_cast<void>(blue);  // the player looks at red and green only
-  const bool black = red > 69 || green > 69;
-  return FinishCall(black ? "#000000" : "#FFFFFF", 1);
+  const Rgb background = {static_cast<uint8_t>(red), static_cast<uint8_t>(green), static_cast<uint8_t>(blue)};
+  return FinishCall(CssColour(LabelTextColour(background)), 1);
 }
 }

@@ -1,21 +1,28 @@
 // One quiz session of the web player. The quiz is read from the executable
-// with the tool's PE reader, loaded through the same outcome table as the
-// Windows player, and played with the same rules; what the Windows player
-// shows by hiding, showing and moving controls is kept here as plain flags
-// the page draws from.
+// with the PE reader, loaded through the same outcome table as the Windows
+// player, and played by the portable play session (play/play_session); this
+// file only turns calls and state into JSON. Every export answers with JSON
+// (or bytes) even when the call fails or memory runs out: {"ok":false,
+// "error"}; nothing is written through a pointer the page did not give.
 #include "web/core/web_core.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "content/input_limits.h"
+#include "content/quiz_colours.h"
 #include "content/quiz_loader.h"
 #include "content/quiz_outcome.h"
-#include "media/clip_format.h"
+#include "content/quiz_pack.h"
+#include "content/sha256.h"
+#include "media/picture_rules.h"
 #include "play/answers_file.h"
-#include "play/play_state.h"
+#include "play/play_rules.h"
+#include "play/play_session.h"
 #include "resources/resource_ids.h"
 #include "tool/judge_text.h"
 #include "tool/pe_image.h"
@@ -23,6 +30,8 @@
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
 #include "tool/text_1252.h"
+#include "web/core/web_media.h"
+#include "web/core/web_pack.h"
 #include "web/core/web_result.h"
 
 namespace {
@@ -31,15 +40,17 @@ struct Session {
   std::vector<uint8_t> exe;
   std::unique_ptr<QuizDocument> doc;
   std::vector<ResourceEntry> resources;
-  PlayFields fields;
-  std::vector<bool> commentShown;   // by question - 1
-  std::vector<bool> answerPicture;  // the answer picture replaced the question's
-  bool hide = false;
+  PlaySession play;
   std::vector<std::string> messages;  // UTF-8
-  std::string hash;
+  std::string hash;                   // SHA-256
+  std::string legacyHash;             // FNV-1a 64, the key answers were once kept under
+  std::vector<MediaInfo> pictures;    // by question - 1: picture or clip
+  std::vector<MediaInfo> answerPictures;
 };
 
 Session session;
+
+constexpr char kOutOfMemory[] = "M\u00e9moire insuffisante pour cette op\u00e9ration.";
 
 // --- JSON ---------------------------------------------------------------
 
@@ -64,6 +75,25 @@ int Finish(std::string text, int code) {
   return FinishCall(std::move(text), code);
 }
 
+int Failed(const std::string& utf8) {
+  return Finish("{\"ok\":false,\"error\":" + Utf8(utf8) + "}", 0);
+}
+
+// Runs one call; running out of memory (or any other escape) ends it with
+// {"ok":false} instead of ending the module.
+template <typename Call>
+int Guarded(Call call) {
+  try {
+    return call();
+  } catch (const std::bad_alloc&) {
+    ResultBuffer().clear();
+    ResultBuffer().shrink_to_fit();
+    return FinishCall("{\"ok\":false,\"error\":\"" + std::string(kOutOfMemory) + "\"}", 0);
+  } catch (...) {
+    return Failed("Erreur interne du lecteur.");
+  }
+}
+
 // --- the quiz -------------------------------------------------------------
 
 std::string HashHex(const std::vector<uint8_t>& bytes) {
@@ -85,88 +115,101 @@ CodedBlock PatchBlock(const std::vector<ResourceEntry>& resources, int id) {
   return {entry->data.data(), entry->data.size(), true};
 }
 
+void ReadMedia(Session& fresh) {
+  const QuizDocument& doc = *fresh.doc;
+  const bool pictures = doc.mediaKind == MediaPicture;
+  const bool clips = doc.mediaKind == MediaAudio || doc.mediaKind == MediaVideo;
+  PictureBudget budget = FreshPictureBudget();
+  const int questions = PaneQuestionCount(&doc);
+  fresh.pictures.assign(static_cast<size_t>(questions), MediaInfo());
+  fresh.answerPictures.assign(static_cast<size_t>(questions), MediaInfo());
+  for (int q = 1; q <= questions && (pictures || clips); ++q) {
+    fresh.pictures[static_cast<size_t>(q - 1)] = ReadMediaInfo(fresh.resources, q, false, clips, &budget);
+    if (pictures) {
+      fresh.answerPictures[static_cast<size_t>(q - 1)] =
+          ReadMediaInfo(fresh.resources, q, true, false, &budget);
+    }
+  }
+}
+
 // False with a message for the page when the file is not a quiz player.
-bool Load(std::vector<uint8_t> exe, std::string* error) {
-  Session fresh;
+// What the session reads of a quiz executable, or of the quiz pack a
+// one-file page carries in its place.
+bool ReadQuiz(const std::vector<uint8_t>& exe, PackedQuiz* quiz, std::string* error) {
+  if (LooksLikeQuizPack(exe.data(), exe.size())) {
+    return ReadPackedQuiz(exe, quiz, error);
+  }
   PeImage image;
   if (ParsePeImage(exe, &image) != PeError::None) {
     *error = "Ce fichier n'est pas un quiz Trivo : ce n'est pas un programme Windows lisible.";
     return false;
   }
   size_t offset = 0;
-  if (ReadResources(image, &fresh.resources) != PeError::None || !FindStoredBlock(image, &offset) ||
+  if (ReadResources(image, &quiz->resources) != PeError::None || !FindStoredBlock(image, &offset) ||
       offset + kStoredBlockSize > image.bytes.size()) {
     *error = "Ce fichier n'est pas un quiz Trivo : ce programme ne porte pas de quiz.";
     return false;
   }
-  QuizSources sources;
-  sources.stored = {image.bytes.data() + offset, kStoredBlockSize, true};
-  sources.quiz = PatchBlock(fresh.resources, IDR_QUIZ_TEXT);
-  sources.codes = PatchBlock(fresh.resources, IDR_SCORE_CODES);
-  fresh.doc = std::make_unique<QuizDocument>();
-  std::vector<const char*> messages;
-  ApplyQuizSources(sources, *fresh.doc, &messages);
-  for (const char* text : messages) {
-    fresh.messages.push_back(Cp1252ToUtf8(text));
-  }
-  fresh.fields = EmptyPlayFields(fresh.doc.get());
-  const size_t questions = static_cast<size_t>(PaneQuestionCount(fresh.doc.get()));
-  fresh.commentShown.assign(questions, false);
-  fresh.answerPicture.assign(questions, false);
-  fresh.hash = HashHex(exe);
-  fresh.exe = std::move(exe);
-  session = std::move(fresh);
+  quiz->stored.assign(image.bytes.begin() + offset, image.bytes.begin() + offset + kStoredBlockSize);
+  quiz->hash = Sha256Hex(exe.data(), exe.size());
+  quiz->legacyHash = HashHex(exe);
   return true;
 }
 
-void SetShown(std::vector<bool>& flags, int q, bool value) {
-  if (q >= 1 && q <= static_cast<int>(flags.size())) {
-    flags[q - 1] = value;
+bool Load(std::vector<uint8_t> exe, std::string* error) {
+  PackedQuiz read;
+  if (!ReadQuiz(exe, &read, error)) {
+    return false;
   }
+  auto fresh = std::make_unique<Session>();
+  fresh->resources = std::move(read.resources);
+  QuizSources sources;
+  sources.stored = {read.stored.data(), kStoredBlockSize, true};
+  sources.quiz = PatchBlock(fresh->resources, IDR_QUIZ_TEXT);
+  sources.codes = PatchBlock(fresh->resources, IDR_SCORE_CODES);
+  fresh->doc = std::make_unique<QuizDocument>();
+  std::vector<const char*> messages;
+  ApplyQuizSources(sources, *fresh->doc, &messages);
+  for (const char* text : messages) {
+    fresh->messages.push_back(Cp1252ToUtf8(text));
+  }
+  fresh->play = StartPlaySession(fresh->doc.get());
+  ReadMedia(*fresh);
+  fresh->hash = std::move(read.hash);
+  fresh->legacyHash = std::move(read.legacyHash);
+  fresh->exe = std::move(exe);
+  session = std::move(*fresh);
+  return true;
 }
 
-// The "Cacher" relayout after every recount, as the Windows player runs it.
-void Relayout() {
-  for (const HideStep& step : PlanHideAnswered(session.doc.get(), session.fields, session.hide)) {
-    if (step.kind == HideStepKind::Fold) {
-      SetShown(session.commentShown, step.question, false);
-    } else if (step.kind == HideStepKind::Unfold) {
-      SetShown(session.commentShown, step.question, step.commentDue);
+std::string Typed1252(const char* utf8) {
+  const Utf8To1252Result typed = TypedTextTo1252(utf8 != nullptr ? utf8 : "");
+  return typed.ok ? typed.bytes : std::string();
+}
+
+std::string BackgroundJson(const QuizDocument& doc) {
+  return "[" + std::to_string(doc.backRed) + "," + std::to_string(doc.backGreen) + "," +
+         std::to_string(doc.backBlue) + "]";
+}
+
+std::string QuestionsJson(const QuizDocument& doc) {
+  const bool clips = doc.mediaKind == MediaAudio || doc.mediaKind == MediaVideo;
+  std::string out = "[";
+  for (int q = 1; q <= PaneQuestionCount(&doc); ++q) {
+    const QuestionEntry* entry = doc.questionAt(q);
+    const size_t i = static_cast<size_t>(q - 1);
+    out += (q > 1 ? "," : "");
+    out += "{\"text\":" + Text(entry != nullptr ? entry->questionText : "") +
+           ",\"comment\":" + Text(entry != nullptr ? entry->comment : "");
+    if (clips) {
+      out += ",\"clip\":" + ClipInfoJson(session.pictures[i]);
+    } else {
+      out += ",\"picture\":" + PictureInfoJson(session.pictures[i]) +
+             ",\"answerPicture\":" + PictureInfoJson(session.answerPictures[i]);
     }
+    out += "}";
   }
-}
-
-void Judge(int field) {
-  QuizDocument* doc = session.doc.get();
-  JudgeStep step = JudgeField(doc, session.fields, field);
-  if (!step.changed) {
-    return;
-  }
-  if (step.hideComment) {
-    SetShown(session.commentShown, step.question, false);
-  }
-  if (step.showComment) {
-    SetShown(session.commentShown, step.question, true);
-  }
-  if (step.showAnswerPicture && doc->mediaKind == MediaPicture) {
-    SetShown(session.answerPicture, step.question, true);
-  }
-  if (step.showAllComments) {
-    for (int q = 1; q <= PaneQuestionCount(doc); ++q) {
-      if (doc->hideState[q] == 0) {
-        SetShown(session.commentShown, q, true);
-      }
-    }
-  }
-  Relayout();
-}
-
-void SetTyped(int field, const char* utf8) {
-  if (field < 1 || field > static_cast<int>(session.fields.typed.size())) {
-    return;
-  }
-  Utf8To1252Result typed = TypedTextTo1252(utf8 != nullptr ? utf8 : "");
-  session.fields.typed[field - 1] = typed.ok ? typed.bytes.substr(0, kMaxTextLength) : std::string();
+  return out + "]";
 }
 
 std::string QuizJson() {
@@ -180,37 +223,43 @@ std::string QuizJson() {
          ",\"fieldsPerQuestion\":" + std::to_string(AnswerFieldsPerQuestion(&doc)) +
          ",\"questionCount\":" + std::to_string(doc.questionCount) +
          ",\"revealMode\":" + std::to_string(doc.revealMode);
-  out += ",\"background\":[" + std::to_string(doc.backRed) + "," + std::to_string(doc.backGreen) + "," +
-         std::to_string(doc.backBlue) + "]";
-  out += ",\"hideBox\":" + Bool(doc.mediaKind == MediaPicture && doc.answersPerQuestion == 1);
-  out += ",\"hash\":" + Utf8(session.hash) + ",\"questions\":[";
-  for (int q = 1; q <= PaneQuestionCount(&doc); ++q) {
-    const QuestionEntry* entry = doc.questionAt(q);
-    out += (q > 1 ? "," : "");
-    out += "{\"text\":" + Text(entry != nullptr ? entry->questionText : "") +
-           ",\"comment\":" + Text(entry != nullptr ? entry->comment : "") + "}";
-  }
-  return out + "]}";
+  out += ",\"background\":" + BackgroundJson(doc) +
+         ",\"labelColour\":" + Utf8(CssColour(LabelTextColour({doc.backRed, doc.backGreen, doc.backBlue})));
+  out += ",\"hideBox\":" + Bool(OffersHideBox(&doc)) + ",\"textLimit\":" + std::to_string(kMaxTextLength) +
+         ",\"tabOffset\":" + std::to_string(kTabViewOffset) + ",\"box\":" + std::to_string(kPictureBox);
+  out += ",\"hash\":" + Utf8(session.hash) + ",\"legacyHash\":" + Utf8(session.legacyHash);
+  return out + ",\"questions\":" + QuestionsJson(doc) + "}";
+}
+
+std::string FieldJson(size_t k) {
+  const PlayFields& fields = session.play.fields;
+  const VerdictKind kind = VerdictKindOf(fields.status[k].c_str());
+  uint32_t colour = 0;
+  const bool coloured = VerdictColour(kind, &colour);
+  return "{\"typed\":" + Text(fields.typed[k]) + ",\"status\":" + Text(fields.status[k]) +
+         ",\"kind\":" + Utf8(VerdictKindName(kind)) +
+         ",\"colour\":" + (coloured ? Utf8(CssColour(colour)) : "null") + "}";
 }
 
 std::string StateJson() {
   const QuizDocument* doc = session.doc.get();
-  const int score = CountScore(doc, session.fields);
-  std::string out =
-      "{\"score\":" + std::to_string(score) + ",\"scoreText\":" + Text(ScoreText(score, doc->questionCount)) +
-      ",\"code\":" + Text(ScoreCode(doc, score)) + ",\"hide\":" + Bool(session.hide) + ",\"fields\":[";
-  for (size_t k = 0; k < session.fields.typed.size(); ++k) {
-    out += (k > 0 ? "," : "");
-    out +=
-        "{\"typed\":" + Text(session.fields.typed[k]) + ",\"status\":" + Text(session.fields.status[k]) + "}";
+  const PlaySession& play = session.play;
+  const int score = CountScore(doc, play.fields);
+  std::string out = "{\"ok\":true,\"score\":" + std::to_string(score) +
+                    ",\"scoreText\":" + Text(ScoreText(score, doc->questionCount)) +
+                    ",\"code\":" + Text(ScoreCode(doc, score)) + ",\"hide\":" + Bool(play.hide) +
+                    ",\"fields\":[";
+  for (size_t k = 0; k < play.fields.typed.size(); ++k) {
+    out += (k > 0 ? "," : "") + FieldJson(k);
   }
   out += "],\"questions\":[";
   for (int q = 1; q <= PaneQuestionCount(doc); ++q) {
     const QuestionEntry* entry = doc->questionAt(q);
+    const size_t i = static_cast<size_t>(q - 1);
     out += (q > 1 ? "," : "");
     out += "{\"answered\":" + Bool(entry != nullptr && entry->answered) +
-           ",\"comment\":" + Bool(session.commentShown[q - 1]) +
-           ",\"answerPicture\":" + Bool(session.answerPicture[q - 1]) +
+           ",\"comment\":" + Bool(play.commentShown[i]) +
+           ",\"answerPicture\":" + Bool(play.answerPicture[i]) +
            ",\"folded\":" + std::to_string(doc->hideState[q]) + "}";
   }
   return out + "]}";
@@ -218,6 +267,10 @@ std::string StateJson() {
 
 bool Open() {
   return session.doc != nullptr;
+}
+
+int NoQuiz() {
+  return Failed("Aucun quiz n'est ouvert.");
 }
 
 std::vector<uint8_t> Bytes(const uint8_t* bytes, size_t size) {
@@ -244,167 +297,163 @@ size_t WebResultSize() {
   return ResultBuffer().size();
 }
 
-int WebOpenQuiz(const uint8_t* bytes, size_t size) {
-  std::string error;
-  if (!Load(Bytes(bytes, size), &error)) {
-    return Finish("{\"ok\":false,\"error\":" + Utf8(error) + "}", 0);
-  }
-  std::string out = "{\"ok\":true,\"messages\":[";
-  for (size_t i = 0; i < session.messages.size(); ++i) {
-    out += (i > 0 ? "," : "") + Utf8(session.messages[i]);
-  }
-  return Finish(out + "],\"quiz\":" + QuizJson() + ",\"state\":" + StateJson() + "}", 1);
+int WebLimits() {
+  return Finish("{\"quizBytes\":" + std::to_string(kQuizBytesLimit) +
+                    ",\"sourceBytes\":" + std::to_string(kSourceBytesLimit) +
+                    ",\"archiveBytes\":" + std::to_string(kArchiveBytesLimit) +
+                    ",\"mediaBytes\":" + std::to_string(kMediaBytesLimit) + "}",
+                1);
 }
 
-const char* WebMedia(int q, int answer) {
-  std::string& result = ResultBuffer();
-  result.clear();
-  if (!Open() || q < 1 || q > kMaxQuestions) {
-    return nullptr;
-  }
-  const uint16_t id = static_cast<uint16_t>((answer != 0 ? ANSWER_PICTURE_BASE : QUESTION_MEDIA_BASE) + q);
-  if (const ResourceEntry* entry = FindResourceEntry(
-          session.resources, ResourceName::Text(PICTURE_RESOURCE_TYPE), ResourceName::Id(id))) {
-    std::vector<uint8_t> bytes = entry->data;
-    if (answer != 0) {
-      for (uint8_t& byte : bytes) {
-        byte = static_cast<uint8_t>((byte << 4) | (byte >> 4));
-      }
+int WebOpenQuiz(const uint8_t* bytes, size_t size) {
+  return Guarded([&] {
+    std::string error;
+    if (size > kQuizBytesLimit) {
+      return Failed("Ce fichier est trop grand pour un quiz Trivo.");
     }
-    const PictureFormat format = DetectPictureFormat(bytes);
-    result.assign(bytes.begin(), bytes.end());
-    return format != PictureFormat::Unknown ? PictureExtension(format)
-                                            : ClipExtension(bytes.data(), bytes.size());
-  }
-  if (const ResourceEntry* png =
-          FindResourceEntry(session.resources, ResourceName::Id(kResourceTypeRcData), ResourceName::Id(id))) {
-    std::vector<uint8_t> bmp;
-    uint32_t errorCode = 0;
-    if (!DecodePngToBmp(png->data, &bmp, &errorCode)) {
-      return "error";
+    if (!Load(Bytes(bytes, size), &error)) {
+      return Failed(error);
     }
-    result.assign(bmp.begin(), bmp.end());
-    return "bmp";
-  }
-  return nullptr;
+    std::string out = "{\"ok\":true,\"messages\":[";
+    for (size_t i = 0; i < session.messages.size(); ++i) {
+      out += (i > 0 ? "," : "") + Utf8(session.messages[i]);
+    }
+    return Finish(out + "],\"quiz\":" + QuizJson() + ",\"state\":" + StateJson() + "}", 1);
+  });
+}
+
+int WebMedia(int q, int answer) {
+  return Guarded([&] {
+    ResultBuffer().clear();
+    const int questions = Open() ? static_cast<int>(session.pictures.size()) : 0;
+    MediaBody body;
+    if (q < 1 || q > questions ||
+        !ReadMediaBody(session.resources, q, answer != 0,
+                       (answer != 0 ? session.answerPictures : session.pictures)[static_cast<size_t>(q - 1)],
+                       &body)) {
+      return Finish("null", 0);
+    }
+    // The head, a line break, then the bytes.
+    std::string out = body.head + "\n";
+    out.append(body.bytes.begin(), body.bytes.end());
+    return Finish(std::move(out), 1);
+  });
 }
 
 int WebTypeField(int field, const char* utf8) {
-  if (!Open()) {
-    return Finish("{}", 0);
-  }
-  SetTyped(field, utf8);
-  Judge(field);
-  return Finish(StateJson(), 1);
+  return Guarded([&] {
+    if (!Open()) {
+      return NoQuiz();
+    }
+    TypeField(session.play, field, Typed1252(utf8));
+    return Finish(StateJson(), 1);
+  });
 }
 
 int WebFillFrom(int field, const char* utf8) {
-  if (!Open()) {
-    return Finish("{}", 0);
-  }
-  SetTyped(field, utf8);
-  const std::string text = field >= 1 && field <= static_cast<int>(session.fields.typed.size())
-                               ? session.fields.typed[field - 1]
-                               : std::string();
-  const std::vector<int> order = FillOrder(session.doc.get(), session.fields, field);
-  Judge(field);  // the focus leaves the field first
-  for (int k : order) {
-    session.fields.typed[k - 1] = text;
-    Judge(k);
-  }
-  return Finish(StateJson(), 1);
+  return Guarded([&] {
+    if (!Open()) {
+      return NoQuiz();
+    }
+    FillFrom(session.play, field, Typed1252(utf8));
+    return Finish(StateJson(), 1);
+  });
 }
 
 int WebSetHide(int checked) {
-  if (!Open()) {
-    return Finish("{}", 0);
-  }
-  session.hide = checked != 0;
-  Relayout();
-  return Finish(StateJson(), 1);
+  return Guarded([&] {
+    if (!Open()) {
+      return NoQuiz();
+    }
+    SetHide(session.play, checked != 0);
+    return Finish(StateJson(), 1);
+  });
 }
 
 int WebState() {
-  return Open() ? Finish(StateJson(), 1) : Finish("{}", 0);
+  return Guarded([&] { return Open() ? Finish(StateJson(), 1) : NoQuiz(); });
 }
 
 int WebAnswersFile() {
-  return Open() ? Finish(FormatAnswersFile(session.fields.typed), 1) : Finish("", 0);
+  return Guarded(
+      [&] { return Open() ? Finish(FormatAnswersFile(session.play.fields.typed), 1) : Finish("", 0); });
 }
 
 int WebLoadAnswers(const uint8_t* bytes, size_t size) {
-  if (!Open()) {
-    return Finish("{}", 0);
-  }
-  // As at the player's start: a fresh quiz whose fields take the lines in
-  // order, each judged as it is filled.
-  std::string error;
-  const bool hide = session.hide;
-  Load(session.exe, &error);
-  SavedAnswerReader reader;
-  reader.data = reinterpret_cast<const char*>(bytes);
-  reader.size = bytes != nullptr ? size : 0;
-  for (int k = 1; k <= static_cast<int>(session.fields.typed.size()); ++k) {
-    char line[kTextCapacity];
-    ReadSavedAnswer(reader, line);
-    session.fields.typed[k - 1] = line;
-    Judge(k);
-  }
-  if (hide) {
-    session.hide = true;
-    Relayout();
-  }
-  return Finish(StateJson(), 1);
+  return Guarded([&] {
+    if (!Open()) {
+      return NoQuiz();
+    }
+    // As at the player's start: a fresh quiz whose fields take the lines in
+    // order, each judged as it is filled.
+    std::string error;
+    const bool hide = session.play.hide;
+    std::vector<uint8_t> exe = session.exe;
+    Load(std::move(exe), &error);
+    ReplayAnswers(session.play, reinterpret_cast<const char*>(bytes), bytes != nullptr ? size : 0);
+    if (hide) {
+      SetHide(session.play, true);
+    }
+    return Finish(StateJson(), 1);
+  });
 }
 
 int WebAnswersFileName(const char* exeName) {
-  return Finish(AnswersFileName(exeName != nullptr ? exeName : ""), 1);
+  return Guarded([&] { return Finish(AnswersFileName(exeName != nullptr ? exeName : ""), 1); });
 }
 
 int WebResource(const char* type, int id) {
-  const ResourceEntry* entry = Open() && type != nullptr && id > 0 && id <= 0xFFFF
-                                   ? FindResourceEntry(session.resources, ResourceName::Text(type),
-                                                       ResourceName::Id(static_cast<uint16_t>(id)))
-                                   : nullptr;
-  if (entry == nullptr) {
-    return Finish("", 0);
-  }
-  return Finish(std::string(entry->data.begin(), entry->data.end()), 1);
+  return Guarded([&] {
+    const ResourceEntry* entry = Open() && type != nullptr && id > 0 && id <= 0xFFFF
+                                     ? FindResourceEntry(session.resources, ResourceName::Text(type),
+                                                         ResourceName::Id(static_cast<uint16_t>(id)))
+                                     : nullptr;
+    if (entry == nullptr) {
+      return Finish("", 0);
+    }
+    return Finish(std::string(entry->data.begin(), entry->data.end()), 1);
+  });
 }
 
 int WebJudge(const char* expectedUtf8, const char* typedUtf8) {
-  std::string verdict;
-  std::string error;
-  if (!JudgeUtf8(expectedUtf8 != nullptr ? expectedUtf8 : "", typedUtf8 != nullptr ? typedUtf8 : "", &verdict,
-                 &error)) {
-    return Finish(error, 0);
-  }
-  return Finish(verdict, 1);
+  return Guarded([&] {
+    std::string verdict;
+    std::string error;
+    if (!JudgeUtf8(expectedUtf8 != nullptr ? expectedUtf8 : "", typedUtf8 != nullptr ? typedUtf8 : "",
+                   &verdict, &error)) {
+      return Finish(error, 0);
+    }
+    return Finish(verdict, 1);
+  });
 }
 
 int WebDecodePng(const uint8_t* bytes, size_t size) {
-  std::vector<uint8_t> bmp;
-  uint32_t errorCode = 0;
-  if (!DecodePngToBmp(Bytes(bytes, size), &bmp, &errorCode)) {
-    return Finish(std::to_string(errorCode), 0);
-  }
-  return Finish(std::string(bmp.begin(), bmp.end()), 1);
+  return Guarded([&] {
+    std::vector<uint8_t> bmp;
+    uint32_t errorCode = 0;
+    if (!DecodePngToBmp(Bytes(bytes, size), &bmp, &errorCode)) {
+      return Finish(std::to_string(errorCode), 0);
+    }
+    return Finish(std::string(bmp.begin(), bmp.end()), 1);
+  });
 }
 
 int WebUnpack(const uint8_t* bytes, size_t size) {
-  UnpackedQuiz unpacked;
-  std::string message;
-  if (!UnpackQuizExecutable(Bytes(bytes, size), &unpacked, &message)) {
-    return Finish("{\"ok\":false,\"error\":" + Utf8(message) + "}", 0);
-  }
-  std::string out = "{\"ok\":true,\"toml\":" + Utf8(FormatQuizSource(unpacked)) + ",\"media\":[";
-  for (size_t i = 0; i < unpacked.media.size(); ++i) {
-    std::vector<uint8_t>& media = unpacked.media[i].bytes;
-    out += (i > 0 ? "," : "");
-    out += "{\"name\":" + Utf8(MediaFileName(unpacked.media[i])) +
-           ",\"size\":" + std::to_string(media.size()) + ",\"hash\":" + Utf8(HashHex(media)) + "}";
-  }
-  return Finish(out + "]}", 1);
+  return Guarded([&] {
+    UnpackedQuiz unpacked;
+    std::string message;
+    if (!UnpackQuizExecutable(Bytes(bytes, size), &unpacked, &message)) {
+      return Failed(message);
+    }
+    std::string out = "{\"ok\":true,\"toml\":" + Utf8(FormatQuizSource(unpacked)) + ",\"media\":[";
+    for (size_t i = 0; i < unpacked.media.size(); ++i) {
+      std::vector<uint8_t>& media = unpacked.media[i].bytes;
+      out += (i > 0 ? "," : "");
+      out += "{\"name\":" + Utf8(MediaFileName(unpacked.media[i])) +
+             ",\"size\":" + std::to_string(media.size()) + ",\"hash\":" + Utf8(HashHex(media)) + "}";
+    }
+    return Finish(out + "]}", 1);
+  });
 }
 }
 

@@ -17,15 +17,23 @@ void WebFree(uint8_t* bytes);
 const uint8_t* WebResultData();
 size_t WebResultSize();
 
+// The size caps the pages check before reading a file:
+// {"quizBytes", "sourceBytes", "archiveBytes", "mediaBytes"}.
+int WebLimits();
+
 // Opens a quiz executable as the player would load it: {"ok", "error",
-// "messages", "quiz", "fields", "score", "code"}. A file that is not a
-// quiz player gives ok false and a French message.
+// "messages", "quiz", "state"}; "quiz" carries the rules the page draws
+// from (hash, hideBox, labelColour, textLimit, tabOffset, box) and each
+// question's picture, answer picture or clip as its header describes it. A
+// file that is not a quiz player gives ok false and a French message.
 int WebOpenQuiz(const uint8_t* bytes, size_t size);
 // The media of question q (answer = 1: its answer picture) as the player
-// shows it: PNG decoded by the project's decoder into a BMP, the rest as
-// stored. Returns the format ("jpg", "gif", "bmp", "wav"...) or 0 when
-// there is none; the bytes are the result.
-const char* WebMedia(int q, int answer);
+// shows it. The result is a JSON head, a line feed, then the bytes: head
+// {"format", "mime"} for stored pictures (the nibble exchange undone) and
+// clips, {"format": "rgba", "width", "height"} for a PNG decoded by the
+// player's decoder and fitted, {"format": "error", "message"} when refused.
+// Returns 0 (result "null") when the question has none.
+int WebMedia(int q, int answer);
 // Sets field f's text (UTF-8, converted as the player holds it) and judges
 // it: {"field", "verdict", "steps", "score", "code", "hide"}.
 int WebTypeField(int field, const char* utf8);

@@ -69,6 +69,14 @@ export function draftCore(core) {
     // The quiz executable's bytes; throws (with `diagnostics`) when it fails.
     build: () => core.buildSource(SOURCE_PATH),
 
+    // The quiz executable's one-file page, as `trivo html` makes it from the
+    // page template the site serves beside the core; throws with the reason.
+    quizPage(exeBytes, pageTemplate) {
+      const ok = core.withBytes(exeBytes, (e, n) => core.withBytes(pageTemplate, (t, m) => core.m._WebQuizPage(e, n, t, m)));
+      if (ok !== 1) throw new Error(core.resultJson().error);
+      return core.resultBytes();
+    },
+
     // [{path, bytes}] of the source and media `trivo unpack` writes for an
     // executable; throws with the tool's message.
     unpack(exeBytes) {

@@ -364,5 +364,6 @@ export function renderDiagnostics() {
   else line.textContent = t('summaryNone');
   line.className = `summary-line ${errors ? 'has-errors' : warnings ? 'has-warnings' : 'clean'}`;
   $('download').disabled = errors > 0;
+  $('download-html').disabled = errors > 0;
   $('play-here').disabled = errors > 0;
 }

@@ -290,6 +290,23 @@ function download() {
   exported(version);
 }
 
+// The quiz's one-file page, as `trivo html` makes it from the page template
+// the site serves beside the core.
+async function downloadPage() {
+  const version = state.version;
+  const bytes = buildExe();
+  if (!bytes) return;
+  try {
+    const response = await fetch('core/quiz-page-template.html');
+    if (!response.ok) throw new Error(`core/quiz-page-template.html: ${response.status}`);
+    const page = core.quizPage(bytes, new Uint8Array(await response.arrayBuffer()));
+    saveFile(page, `${fileStem(state.model.title)}.html`, 'text/html');
+    exported(version);
+  } catch (error) {
+    showNotice([state.t('buildFailed', failure(error))], true);
+  }
+}
+
 function playHere() {
   const bytes = buildExe();
   if (!bytes) return;
@@ -453,6 +470,7 @@ function wire() {
   $('export-zip').addEventListener('click', () => task(exportZip));
   $('export-aside').addEventListener('click', () => task(exportAside));
   $('download').addEventListener('click', download);
+  $('download-html').addEventListener('click', () => task(downloadPage));
   $('play-here').addEventListener('click', playHere);
   document.addEventListener('dragover', (event) => {
     event.preventDefault();

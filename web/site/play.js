@@ -2,6 +2,7 @@
 // player would show. Every rule of play, and every size, colour and format
 // the player decides, comes from the core; this file only draws.
 import { LIMITS, loadCore } from './core-api.js';
+import { embeddedQuiz } from './embedded-quiz.js';
 
 const MEDIA_TEXT = 0;
 const MEDIA_PICTURE = 1;
@@ -629,5 +630,7 @@ document.addEventListener('drop', guarded(async (event) => {
 // For the browser tests and benchmark.
 window.trivoPage = page;
 window.trivoCore = core;
-await openFromAddress();
+const embedded = embeddedQuiz();
+if (embedded) openQuiz(embedded.bytes, embedded.name);
+else await openFromAddress();
 document.body.dataset.ready = 'true';

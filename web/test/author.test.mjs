@@ -181,6 +181,12 @@ test('a picture quiz made in the form: diagnostics come and go, answers tried, t
   const built = runTool(['build', join(exported, 'quiz.toml'), '-o', join(work, 'native.exe')]);
   assert.equal(built.code, 0, built.err);
   assert.ok(exe.equals(readFileSync(join(work, 'native.exe'))), 'the page\'s quiz.exe differs from trivo build\'s');
+  const pageDownload = page.waitForEvent('download');
+  await page.locator('#download-html').click();
+  const pageFile = await pageDownload;
+  assert.equal(pageFile.suggestedFilename(), 'Fruits-du-verger.html');
+  assert.equal(runTool(['build', '--html', join(exported, 'quiz.toml'), '-o', join(work, 'native.html')]).code, 0);
+  assert.ok(readFileSync(await pageFile.path()).equals(readFileSync(join(work, 'native.html'))), 'quiz.html differs');
   mkdirSync(pageQuiz, { recursive: true });
   writeFileSync(join(pageQuiz, 'quiz.exe'), exe);
   writeFileSync(join(pageQuiz, 'quiz.title'), title);

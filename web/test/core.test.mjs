@@ -150,3 +150,67 @@ test('a quiz whose codes block is broken opens without codes, as in the Windows 
   assert.equal(notQuiz.ok, false);
   assert.match(notQuiz.error, /n'est pas un quiz Trivo/);
 });
+
+test('an opened quiz carries the rules the pages draw from', async () => {
+  const { createHash } = await import('node:crypto');
+  const { LIMITS } = await import('../site/core-api.js');
+  assert.deepEqual(core.limits(), { ...LIMITS });
+  for (const name of quizzes) {
+    const bytes = readFileSync(join(quizDir, name));
+    const { quiz, state } = core.openQuiz(bytes);
+    assert.equal(quiz.hash, createHash('sha256').update(bytes).digest('hex'), name);
+    assert.equal(quiz.legacyHash, fnv1a64(bytes), name);
+    assert.deepEqual([quiz.textLimit, quiz.tabOffset, quiz.box], [259, 360, 260]);
+    const [r, g] = quiz.background;
+    assert.equal(quiz.labelColour, r > 69 || g > 69 ? '#000000' : '#FFFFFF', name);
+    assert.equal(quiz.hideBox, quiz.mediaKind === 1 && quiz.answersPerQuestion === 1, name);
+    for (const field of state.fields) assert.deepEqual([field.kind, field.colour], ['unjudged', null]);
+    const right = core.typeField(1, firstAnswer(bytes)).fields[0];
+    assert.deepEqual([right.status, right.kind, right.colour], ['BRAVO', 'right', '#00FF00'], name);
+    assert.equal(core.typeField(1, 'zzzzzzzzzzzz').fields[0].kind, 'wrong');
+  }
+});
+
+test('media come as stored with their MIME type, PNG fitted to RGBA by the player\'s fit', () => {
+  let pictures = 0;
+  let clips = 0;
+  for (const name of quizzes) {
+    const bytes = readFileSync(join(quizDir, name));
+    const { quiz } = core.openQuiz(bytes);
+    quiz.questions.forEach((question, i) => {
+      if (question.clip) {
+        const media = core.media(i + 1, false);
+        assert.equal(media.format, question.clip.format, name);
+        assert.match(media.mime, /^(audio|video)\//, name);
+        assert.equal(question.clip.format, question.clip.format.toLowerCase());
+        clips++;
+      }
+      for (const [info, answer] of [[question.picture, false], [question.answerPicture, true]]) {
+        if (!info) continue;
+        const media = core.media(i + 1, answer);
+        assert.equal(info.refused, false, `${name} ${i + 1}`);
+        assert.ok(info.fitWidth === 260 || info.fitHeight === 260, `${name} ${i + 1}: ${JSON.stringify(info)}`);
+        if (info.format === 'png') {
+          assert.deepEqual([media.format, media.width, media.height], ['rgba', info.fitWidth, info.fitHeight]);
+          assert.equal(media.bytes.length, info.fitWidth * info.fitHeight * 4);
+        } else {
+          assert.equal(media.format, info.format);
+          assert.equal(media.mime, `image/${info.format === 'jpg' ? 'jpeg' : info.format}`);
+          if (info.format === 'jpg') assert.deepEqual([...media.bytes.subarray(0, 2)], [0xff, 0xd8], 'nibbles undone');
+        }
+        pictures++;
+      }
+    });
+  }
+  assert.ok(pictures > 10 && clips > 4, `${pictures} pictures, ${clips} clips`);
+  assert.equal(core.media(97, false), null);
+  assert.equal(core.media(0, true), null);
+});
+
+test('calls without an open quiz or with hostile arguments answer, never trap', () => {
+  const fresh = core;
+  assert.equal(fresh.media(-5, true), null);
+  assert.equal(fresh.typeField(100000, 'x').ok, true);
+  assert.equal(fresh.fillFrom(-1, 'x').ok, true);
+  assert.equal(fresh.openQuiz(Buffer.alloc(0)).ok, false);
+});

@@ -1,6 +1,6 @@
 // SHA-256 as FIPS 180-4 describes it: 64-byte blocks, the message padded
 // with 0x80, zeros and its bit length as a big-endian 64-bit number.
-#include "tool/sha256.h"
+#include "content/sha256.h"
 
 #include <array>
 #include <cstdio>
