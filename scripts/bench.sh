@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds the native tree with the benchmarks and runs every one of them,
 # then the tool's build time and the start-up benchmark of quiz players
-# under Wine (they need the Windows tree as well). TRIVO_BENCH_ROUNDS sets the
-# rounds of both; by default the build time takes 7 and the start-up 15.
+# under Wine (they need the Windows tree as well), and last, in Chromium, the
+# authoring page over the 96-picture quiz and the web player opening hostile
+# and large quizzes. TRIVO_BENCH_ROUNDS sets the rounds of the last four; by
+# default the build time takes 7, the start-up and the authoring page 15 and
+# the web player 5.
 # Figures only: nothing here passes or fails on speed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,6 +36,12 @@ bench/startup/startup.sh "${TRIVO_BENCH_ROUNDS:-15}"
 echo "== the authoring page over the 96-picture quiz (needs build/wasm: scripts/test-web.sh)"
 if [ -f web/site/core/trivo-core.wasm ]; then
   (cd web && npm ci --no-audit --no-fund >/dev/null) && node bench/web/author-bench.mjs "${TRIVO_BENCH_ROUNDS:-15}"
+else
+  echo "no web core in web/site/core: skipped"
+fi
+echo "== opening quizzes in the web player (Chromium; needs build/wasm: scripts/test-web.sh)"
+if [ -f web/site/core/trivo-core.wasm ]; then
+  TRIVO_TOOL="$PWD/build/native/tool/trivo" node bench/web/open-bench.mjs "${TRIVO_BENCH_ROUNDS:-5}"
 else
   echo "no web core in web/site/core: skipped"
 fi

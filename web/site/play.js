@@ -1,23 +1,28 @@
-// The web player: opens a quiz executable, builds the page the Windows
-// player would show, and hands every key rule of play to the core.
-import { loadCore } from './core-api.js';
+// The web player: opens a quiz executable and draws the page the Windows
+// player would show. Every rule of play, and every size, colour and format
+// the player decides, comes from the core; this file only draws.
+import { LIMITS, loadCore } from './core-api.js';
 import { embeddedQuiz } from './embedded-quiz.js';
 
 const MEDIA_TEXT = 0;
 const MEDIA_PICTURE = 1;
 const MEDIA_VIDEO = 3;
-const BOX = 260;
-const TAB_VIEW_OFFSET = 360;
-const MIME = {
-  jpg: 'image/jpeg', gif: 'image/gif', bmp: 'image/bmp', png: 'image/png',
-  wav: 'audio/wav', mp3: 'audio/mpeg', avi: 'video/x-msvideo', mpg: 'video/mpeg', wmv: 'video/x-ms-wmv',
-};
+const ANSWERS_KEY = 'trivo:answers:';
+// Pictures are decoded when their row comes this near the view, so that
+// scrolling finds them drawn while a long quiz opens at once.
+const NEAR_VIEW = '400px 0px';
 
 const $ = (id) => document.getElementById(id);
 const core = await loadCore(window.TrivoCore);
-const page = { quiz: null, exeName: '', state: null, inputs: [], statuses: [], cells: [], urls: [], clip: null };
+const page = {
+  quiz: null, exeName: '', state: null, inputs: [], statuses: [], cells: [], urls: [], clip: null,
+  // Raised by every open: work an earlier open started is dropped when it ends.
+  generation: 0,
+  observer: null,
+  storageTold: false,
+};
 
-// --- opening ---------------------------------------------------------------
+// --- problems ----------------------------------------------------------------
 
 function showProblem(text) {
   const box = $('problem');
@@ -30,9 +35,44 @@ function showProblem(text) {
   box.hidden = false;
 }
 
-function storageKey() {
-  return 'trivo:answers:' + page.quiz.hash;
+// The result of a core call; a call that failed throws with the core's words.
+function ask(call) {
+  let result;
+  try {
+    result = call();
+  } catch (error) {
+    throw new Error(`Le lecteur a échoué : ${error.message || error}`);
+  }
+  if (result && result.ok === false) throw new Error(result.error || 'Le lecteur a échoué.');
+  return result;
 }
+
+function askState(call) {
+  const state = ask(call);
+  if (!Array.isArray(state?.fields)) throw new Error("Le lecteur a échoué : le quiz n'est plus ouvert.");
+  return state;
+}
+
+// An event handler whose failure is shown on the page instead of lost.
+function guarded(handler) {
+  return (...args) => {
+    try {
+      Promise.resolve(handler(...args)).catch((error) => showProblem(error.message));
+    } catch (error) {
+      showProblem(error.message);
+    }
+  };
+}
+
+function megabytes(size) {
+  return (size / (1024 * 1024)).toLocaleString('fr-FR', { maximumFractionDigits: 1 });
+}
+
+function tooLarge(size, limit) {
+  return `Ce fichier fait ${megabytes(size)} Mo : le lecteur n'ouvre pas de fichier de plus de ${megabytes(limit)} Mo.`;
+}
+
+// --- keeping the answers -------------------------------------------------------
 
 // The answers file's bytes kept as one character per byte.
 function bytesToStored(bytes) {
@@ -45,34 +85,74 @@ function storedToBytes(text) {
   return Uint8Array.from(text, (c) => c.charCodeAt(0) & 0xff);
 }
 
-function remember() {
+function readStored(key) {
   try {
-    localStorage.setItem(storageKey(), bytesToStored(core.answersFile()));
+    return localStorage.getItem(key);
   } catch {
-    // Private browsing or a full store: the page still plays, "Sauver" still downloads.
+    return null;
   }
 }
 
-async function openQuiz(bytes, name) {
-  const opened = core.openQuiz(bytes);
-  if (!opened.ok) {
-    showProblem(opened.error);
+// True when the browser kept the answers; the first failure is told.
+function remember() {
+  const bytes = ask(() => core.answersFile());
+  try {
+    localStorage.setItem(ANSWERS_KEY + page.quiz.hash, bytesToStored(bytes));
+    return true;
+  } catch {
+    if (!page.storageTold) {
+      page.storageTold = true;
+      const box = $('storage-problem');
+      box.textContent = 'Ce navigateur ne garde plus vos réponses (stockage plein ou refusé). ' +
+        'Cliquez sur « Sauver » pour les garder dans un fichier.';
+      box.hidden = false;
+    }
+    return false;
+  }
+}
+
+// The state with the answers this browser kept for the quiz, or null. Answers
+// kept under the quiz's old key move to the new one, and the old key goes only
+// once the new one holds them.
+function restoreAnswers(quiz) {
+  const saved = readStored(ANSWERS_KEY + quiz.hash);
+  if (saved !== null) return askState(() => core.loadAnswers(storedToBytes(saved)));
+  const legacyKey = ANSWERS_KEY + quiz.legacyHash;
+  const legacy = quiz.legacyHash ? readStored(legacyKey) : null;
+  if (legacy === null) return null;
+  const state = askState(() => core.loadAnswers(storedToBytes(legacy)));
+  if (remember()) localStorage.removeItem(legacyKey);
+  return state;
+}
+
+// --- opening -------------------------------------------------------------------
+
+function closeQuiz() {
+  page.observer?.disconnect();
+  page.urls.forEach((url) => URL.revokeObjectURL(url));
+  Object.assign(page, { quiz: null, state: null, urls: [], inputs: [], statuses: [], cells: [], observer: null });
+  $('pane').replaceChildren();
+  for (const id of ['header', 'pane', 'footer', 'answers-open', 'storage-problem']) $(id).hidden = true;
+  document.title = 'Trivo';
+}
+
+function openQuiz(bytes, name) {
+  stopClip();
+  closeQuiz();
+  $('problem').hidden = true;
+  let opened;
+  try {
+    opened = ask(() => core.openQuiz(bytes));
+    Object.assign(page, { quiz: opened.quiz, exeName: name, storageTold: false });
+    build(opened.quiz);
+    render(restoreAnswers(opened.quiz) ?? opened.state);
+  } catch (error) {
+    closeQuiz();
+    showProblem(error.message);
     return;
   }
-  $('problem').hidden = true;
-  page.quiz = opened.quiz;
-  page.exeName = name;
-  stopClip();
-  await build();
-  let saved = null;
-  try {
-    saved = localStorage.getItem(storageKey());
-  } catch {
-    saved = null;
-  }
-  render(saved !== null ? core.loadAnswers(storedToBytes(saved)) : opened.state);
   $('answers-open').hidden = false;
-  const problems = [...opened.messages, ...page.pictureProblems];
+  const problems = [...opened.messages, ...refusedPictures(opened.quiz)];
   if (problems.length > 0) showProblem(problems.join('\n'));
   const show = (state) => {
     render(state);
@@ -82,36 +162,55 @@ async function openQuiz(bytes, name) {
 }
 
 async function openFile(file) {
+  if (page.quiz && /\.txt$/i.test(file.name)) return loadAnswersFile(file);
+  const generation = ++page.generation;
+  if (file.size > LIMITS.quizBytes) return showProblem(tooLarge(file.size, LIMITS.quizBytes));
   const bytes = new Uint8Array(await file.arrayBuffer());
-  if (page.quiz && /\.txt$/i.test(file.name)) {
-    loadAnswers(bytes);
-  } else {
-    await openQuiz(bytes, file.name);
-  }
+  if (generation === page.generation) openQuiz(bytes, file.name);
 }
 
-function loadAnswers(bytes) {
-  render(core.loadAnswers(bytes));
+async function loadAnswersFile(file) {
+  if (file.size > LIMITS.sourceBytes) return showProblem(tooLarge(file.size, LIMITS.sourceBytes));
+  const quiz = page.quiz;
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  if (page.quiz !== quiz) return;
+  render(askState(() => core.loadAnswers(bytes)));
   remember();
 }
 
+// ?quiz=ADDRESS opens a quiz of this site, or one the authoring page handed
+// over as a blob: address; a quiz from elsewhere would show under this site's name.
 async function openFromAddress() {
   const params = new URLSearchParams(location.search);
   const address = params.get('quiz');
   if (!address) return;
+  const generation = ++page.generation;
+  let url = null;
   try {
-    const response = await fetch(address);
+    url = new URL(address, location.href);
+  } catch {
+    url = null;
+  }
+  if (!url || url.origin !== location.origin) {
+    showProblem(`Le quiz ${address} n'est pas sur ce site : une adresse n'ouvre que les quiz de ce site.`);
+    return;
+  }
+  try {
+    const response = await fetch(url);
     if (!response.ok) throw new Error(String(response.status));
+    const announced = Number(response.headers.get('content-length'));
+    if (announced > LIMITS.quizBytes) return showProblem(tooLarge(announced, LIMITS.quizBytes));
+    const bytes = new Uint8Array(await response.arrayBuffer());
+    if (bytes.length > LIMITS.quizBytes) return showProblem(tooLarge(bytes.length, LIMITS.quizBytes));
     // A blob: address (the authoring page's "Play here") has no file name of its own.
-    const name = params.get('name') ||
-      decodeURIComponent(new URL(address, location.href).pathname.split('/').pop() || 'quiz.exe');
-    await openQuiz(new Uint8Array(await response.arrayBuffer()), name);
+    const name = params.get('name') || decodeURIComponent(url.pathname.split('/').pop() || 'quiz.exe');
+    if (generation === page.generation) openQuiz(bytes, name);
   } catch (error) {
     showProblem(`Le quiz ${address} n'a pas pu être chargé (${error.message}).`);
   }
 }
 
-// --- building ----------------------------------------------------------------
+// --- building ------------------------------------------------------------------
 
 function element(tag, className, text) {
   const made = document.createElement(tag);
@@ -120,49 +219,16 @@ function element(tag, className, text) {
   return made;
 }
 
-function mediaUrl(media) {
-  const url = URL.createObjectURL(new Blob([media.bytes], { type: MIME[media.format] || 'application/octet-stream' }));
-  page.urls.push(url);
-  return url;
-}
-
-// The picture's size fitted into the box as the Windows player fits it:
-// the side that meets the box is the box side, the other truncated.
-function fit(width, height) {
-  if (width <= 0 || height <= 0) return { width: BOX, height: 0 };
-  if (BOX * width > BOX * height) return { width: BOX, height: Math.max(1, Math.floor((height * BOX) / width)) };
-  return { width: Math.max(1, Math.floor((width * BOX) / height)), height: BOX };
-}
-
-// The Windows player's own words when its decoder refuses a stored PNG.
-const PNG_REFUSED = "Error: couldn't decode PNG resource";
-
-// `what` names the picture in the message, since the page shows every
-// refusal in one alert where the Windows player shows one box each.
-async function loadPicture(media, what) {
-  if (media?.format === 'error') page.pictureProblems.push(`${PNG_REFUSED} (${what})`);
-  if (!media || media.format === 'error' || !MIME[media.format]?.startsWith('image/')) return null;
-  const img = new Image();
-  img.src = mediaUrl(media);
-  img.alt = '';
-  try {
-    await img.decode();
-  } catch {
-    return null;
-  }
-  const size = fit(img.naturalWidth, img.naturalHeight);
-  img.width = size.width;
-  img.height = size.height;
-  return { img, ...size };
-}
-
 function buildHeader(quiz) {
   $('title').textContent = quiz.title;
   $('explanation').textContent = quiz.explanation;
   $('creator').textContent = quiz.creator;
   const link = $('link');
   link.textContent = quiz.link;
-  link.href = /^(https?:|mailto:)/i.test(quiz.link) ? quiz.link : '#';
+  link.hidden = !quiz.link;
+  // Only a web or mail address is followed; other text shows as it is.
+  if (/^(https?:|mailto:)/i.test(quiz.link)) link.href = quiz.link;
+  else link.removeAttribute('href');
   $('hide-label').hidden = !quiz.hideBox;
   $('hide').checked = false;
   $('footer').textContent = quiz.footer;
@@ -179,7 +245,7 @@ function fieldLabel(quiz, q, slot) {
 function answerField(quiz, field, q, slot) {
   const input = element('input', 'answer');
   input.type = 'text';
-  input.maxLength = 259;
+  input.maxLength = quiz.textLimit;
   input.autocomplete = 'off';
   input.spellcheck = false;
   input.dataset.field = String(field);
@@ -202,7 +268,7 @@ function buildTextList(quiz, pane) {
   pane.append(list);
 }
 
-function clipButtons(q, media) {
+function clipButtons(q) {
   const box = element('div', 'clip-buttons');
   const play = element('button', '', '\u25B6');
   play.type = 'button';
@@ -210,118 +276,176 @@ function clipButtons(q, media) {
   const stop = element('button', '', '\u25A0');
   stop.type = 'button';
   stop.setAttribute('aria-label', 'Arrêter le clip');
-  play.addEventListener('click', () => playClip(q));
+  play.addEventListener('click', guarded(() => playClip(q)));
   stop.addEventListener('click', stopClip);
   box.append(play, stop);
   return box;
 }
 
-async function buildGrid(quiz, pane) {
+// A row is as tall as its tallest question picture, known from the headers
+// before anything is decoded.
+function rowHeight(quiz, first) {
+  const row = quiz.questions.slice(first, first + 3);
+  return Math.max(0, ...row.map(({ picture }) => (picture && !picture.refused ? picture.fitHeight : 0)));
+}
+
+function pictureCell(quiz, q) {
+  const media = element('div', 'media');
+  media.style.height = `${rowHeight(quiz, q - 1 - ((q - 1) % 3))}px`;
+  const frame = element('div', 'picture');
+  const picture = quiz.questions[q - 1].picture;
+  if (picture && !picture.refused) {
+    frame.style.width = `${picture.fitWidth}px`;
+    frame.style.height = `${picture.fitHeight}px`;
+  }
+  media.append(frame);
+  return { q, media, frame, near: false, shown: null };
+}
+
+function clipCell(quiz, q) {
+  const video = quiz.mediaKind === MEDIA_VIDEO;
+  const clip = quiz.questions[q - 1].clip;
+  const media = element('div', `media ${video ? 'video' : 'audio'}`);
+  const playable = !!clip && document.createElement(video ? 'video' : 'audio').canPlayType(clip.mime) !== '';
+  return { q, media, clip, video, playable, player: null, url: null };
+}
+
+function buildCell(quiz, q) {
   const n = quiz.fieldsPerQuestion;
+  const cell = quiz.mediaKind === MEDIA_PICTURE ? pictureCell(quiz, q) : clipCell(quiz, q);
+  cell.element = element('div', 'cell');
+  cell.element.dataset.question = String(q);
+  const answers = element('div', 'answers');
+  answers.classList.toggle('two', n === 2);
+  if (quiz.mediaKind !== MEDIA_PICTURE) {
+    answers.classList.add('with-clip');
+    answers.append(clipButtons(q));
+  }
+  answers.append(element('div', 'number', `${q}.`));
+  if (n === 2 && (q - 1) % 3 === 0) {
+    answers.append(element('div', 'answer-label', quiz.label1), element('div', 'answer-label second', quiz.label2));
+  }
+  for (let slot = 1; slot <= n; slot++) answers.append(...answerField(quiz, n * (q - 1) + slot, q, slot));
+  cell.element.append(cell.media, answers);
+  if (quiz.revealMode > 1) {
+    cell.comment = element('div', 'comment', quiz.questions[q - 1].comment);
+    cell.comment.hidden = true;
+    cell.comment.setAttribute('aria-live', 'polite');
+    cell.element.append(cell.comment);
+  }
+  cell.problem = element('div', 'clip-problem');
+  cell.problem.setAttribute('role', 'status');
+  cell.element.append(cell.problem);
+  return cell;
+}
+
+function buildGrid(quiz, pane) {
   const grid = element('div', 'grid');
-  grid.classList.toggle('two', n === 2);
+  grid.classList.toggle('two', quiz.fieldsPerQuestion === 2);
   grid.classList.toggle('comments', quiz.revealMode > 1);
-  const count = quiz.questions.length;
-  let rowHeight = 0;
-  let pictures = [];
-  for (let q = 1; q <= count; q++) {
-    const column = (q - 1) % 3;
-    if (quiz.mediaKind === MEDIA_PICTURE && column === 0) {
-      // A row's three pictures are read first; the tallest sets the row.
-      const row = [0, 1, 2].map((c) => q + c).filter((k) => k <= count);
-      pictures = await Promise.all(row.map((k) => loadPicture(core.media(k, false), `image de la question ${k}`)));
-      rowHeight = Math.max(0, ...pictures.map((p) => (p ? p.height : 0)));
-    }
-    const cell = element('div', 'cell');
-    const media = element('div', 'media');
-    const cellInfo = { cell, media, question: null, answer: null };
-    if (quiz.mediaKind === MEDIA_PICTURE) {
-      media.style.height = `${rowHeight}px`;
-      const picture = pictures[column];
-      const frame = element('div', 'picture');
-      if (picture) {
-        picture.img.alt = `Image de la question ${q}`;
-        frame.style.width = `${picture.width}px`;
-        frame.style.height = `${picture.height}px`;
-        frame.style.overflow = 'hidden';
-        frame.style.display = 'flex';
-        frame.style.alignItems = 'center';
-        frame.style.justifyContent = 'center';
-        frame.append(picture.img);
-        cellInfo.question = picture.img;
-        const answer = await loadPicture(core.media(q, true), `image de la réponse ${q}`);
-        if (answer) answer.img.alt = `Image de la réponse ${q}`;
-        cellInfo.answer = answer ? answer.img : null;
-      }
-      media.append(frame);
-    } else {
-      const clip = core.media(q, false);
-      const video = quiz.mediaKind === MEDIA_VIDEO;
-      media.classList.add(video ? 'video' : 'audio');
-      if (clip) {
-        const player = element(video ? 'video' : 'audio');
-        player.preload = 'auto';
-        player.src = mediaUrl(clip);
-        const mime = MIME[clip.format];
-        cellInfo.player = player;
-        cellInfo.playable = !!mime && player.canPlayType(mime) !== '';
-        cellInfo.clipUrl = player.src;
-        cellInfo.clipFormat = clip.format;
-        media.append(player);
-      }
-    }
-    const answers = element('div', 'answers');
-    answers.classList.toggle('two', n === 2);
-    if (quiz.mediaKind !== MEDIA_PICTURE) {
-      answers.classList.add('with-clip');
-      answers.append(clipButtons(q));
-    }
-    answers.append(element('div', 'number', `${q}.`));
-    if (n === 2 && column === 0) {
-      answers.append(element('div', 'answer-label', quiz.label1), element('div', 'answer-label second', quiz.label2));
-    }
-    for (let slot = 1; slot <= n; slot++) answers.append(...answerField(quiz, n * (q - 1) + slot, q, slot));
-    cell.append(media, answers);
-    if (quiz.revealMode > 1) {
-      const comment = element('div', 'comment', quiz.questions[q - 1].comment);
-      comment.hidden = true;
-      comment.setAttribute('aria-live', 'polite');
-      cell.append(comment);
-      cellInfo.comment = comment;
-    }
-    const problem = element('div', 'clip-problem');
-    problem.setAttribute('role', 'status');
-    cell.append(problem);
-    cellInfo.problem = problem;
-    page.cells[q] = cellInfo;
-    grid.append(cell);
+  page.observer = new IntersectionObserver(guarded(onNearView), { rootMargin: NEAR_VIEW });
+  for (let q = 1; q <= quiz.questions.length; q++) {
+    const cell = buildCell(quiz, q);
+    page.cells[q] = cell;
+    grid.append(cell.element);
+    page.observer.observe(cell.element);
   }
   pane.append(grid);
 }
 
-async function build() {
-  const quiz = page.quiz;
-  page.urls.forEach((url) => URL.revokeObjectURL(url));
-  Object.assign(page, { urls: [], inputs: [], statuses: [], cells: [], pictureProblems: [] });
+function build(quiz) {
   buildHeader(quiz);
   const pane = $('pane');
-  pane.replaceChildren();
-  const [r, g, b] = quiz.background;
-  pane.style.background = `rgb(${r}, ${g}, ${b})`;
-  pane.classList.toggle('light-text', !(r > 69 || g > 69));
+  pane.style.background = `rgb(${quiz.background.join(', ')})`;
+  pane.style.setProperty('--label-colour', quiz.labelColour);
+  pane.style.setProperty('--box', `${quiz.box}px`);
   if (quiz.mediaKind === MEDIA_TEXT) buildTextList(quiz, pane);
-  else await buildGrid(quiz, pane);
+  else buildGrid(quiz, pane);
   for (const input of page.inputs) if (input) wireField(input);
 }
 
-// --- showing the state -------------------------------------------------------
-
-function verdictClass(status) {
-  if (status === 'BRAVO') return 'right';
-  if (status === 'FAUX') return 'wrong';
-  if (status === 'Anagramme') return 'anagram';
-  return status === '?' ? '' : 'hint';
+// The refusals the headers already tell, one line per message.
+function refusedPictures(quiz) {
+  const byMessage = new Map();
+  quiz.questions.forEach(({ picture, answerPicture }, i) => {
+    for (const [info, what] of [[picture, 'image de la question'], [answerPicture, 'image de la réponse']]) {
+      if (!info?.refused) continue;
+      if (!byMessage.has(info.message)) byMessage.set(info.message, []);
+      byMessage.get(info.message).push(`${what} ${i + 1}`);
+    }
+  });
+  return [...byMessage].map(([message, pictures]) => `${message} (${pictures.join(', ')})`);
 }
+
+// --- pictures ------------------------------------------------------------------
+
+function onNearView(entries) {
+  for (const entry of entries) {
+    if (!entry.isIntersecting) continue;
+    page.observer.unobserve(entry.target);
+    const cell = page.cells[Number(entry.target.dataset.question)];
+    cell.near = true;
+    if (cell.frame) showPicture(cell);
+    else if (cell.video && cell.playable) clipPlayer(cell);
+  }
+}
+
+// Draws the question's picture, or its answer picture once revealed; each
+// is decoded once, and only when its row is near the view.
+function showPicture(cell) {
+  const info = page.quiz.questions[cell.q - 1];
+  const answer = !!(page.state?.questions[cell.q - 1]?.answerPicture && info.answerPicture);
+  const which = answer ? 'answer' : 'question';
+  if (!cell.near || cell.shown === which) return;
+  cell.shown = which;
+  drawPicture(cell, answer, answer ? info.answerPicture : info.picture);
+}
+
+async function drawPicture(cell, answer, info) {
+  const generation = page.generation;
+  const what = `${answer ? 'Image de la réponse' : 'Image de la question'} ${cell.q}`;
+  const which = cell.shown;
+  try {
+    const canvas = await pictureCanvas(cell.q, answer, info);
+    if (!canvas || generation !== page.generation || cell.shown !== which) return;
+    canvas.setAttribute('role', 'img');
+    canvas.setAttribute('aria-label', what);
+    cell.frame.replaceChildren(canvas);
+  } catch (error) {
+    if (generation === page.generation) cell.problem.textContent = `${error.message} (${what.toLowerCase()})`;
+  }
+}
+
+// A canvas of the picture at its fitted size: PNG painted from the core's
+// fitted pixels, the rest decoded by the browser straight to that size.
+async function pictureCanvas(q, answer, info) {
+  if (!info) return null;
+  if (info.refused) throw new Error(info.message);
+  if (!(info.fitWidth > 0 && info.fitHeight > 0)) return null;
+  const media = ask(() => core.media(q, answer));
+  if (!media) return null;
+  if (media.format === 'error') throw new Error(media.message);
+  const canvas = document.createElement('canvas');
+  if (media.format === 'rgba') {
+    Object.assign(canvas, { width: media.width, height: media.height });
+    const pixels = new Uint8ClampedArray(media.bytes.buffer, media.bytes.byteOffset, media.bytes.byteLength);
+    canvas.getContext('2d').putImageData(new ImageData(pixels, media.width, media.height), 0, 0);
+    return canvas;
+  }
+  let bitmap;
+  try {
+    bitmap = await createImageBitmap(new Blob([media.bytes], { type: media.mime }),
+      { resizeWidth: info.fitWidth, resizeHeight: info.fitHeight, resizeQuality: 'high' });
+  } catch {
+    throw new Error('Ce navigateur ne peut pas afficher cette image');
+  }
+  Object.assign(canvas, { width: bitmap.width, height: bitmap.height });
+  canvas.getContext('2d').drawImage(bitmap, 0, 0);
+  bitmap.close();
+  return canvas;
+}
+
+// --- showing the state -----------------------------------------------------------
 
 function render(state) {
   const before = page.state;
@@ -329,23 +453,20 @@ function render(state) {
   $('score').textContent = state.scoreText;
   $('code').value = state.code;
   state.fields.forEach((field, i) => {
-    const k = i + 1;
-    const input = page.inputs[k];
-    const status = page.statuses[k];
+    const input = page.inputs[i + 1];
+    const status = page.statuses[i + 1];
     if (!input) return;
     if (input.value !== field.typed) input.value = field.typed;
     status.textContent = field.status;
-    status.className = 'status ' + verdictClass(field.status);
-    status.dataset.verdict = field.status;
+    status.className = `status ${field.kind}`;
+    status.style.backgroundColor = field.colour || '';
   });
   state.questions.forEach((question, i) => {
     const cell = page.cells[i + 1];
     if (!cell) return;
-    cell.cell.classList.toggle('folded', question.folded !== 0);
+    cell.element.classList.toggle('folded', question.folded !== 0);
     if (cell.comment) cell.comment.hidden = !question.comment;
-    if (cell.answer && question.answerPicture && cell.question && cell.question.parentNode) {
-      cell.question.replaceWith(cell.answer);
-    }
+    if (cell.frame) showPicture(cell);
   });
   if (before) announceChanges(before, state);
   document.dispatchEvent(new CustomEvent('trivo:state', { detail: { state } }));
@@ -367,58 +488,81 @@ function fieldNumber(input) {
 }
 
 function judge(input) {
-  if (page.quiz) render(core.typeField(fieldNumber(input), input.value));
+  if (!page.quiz) return;
+  render(askState(() => core.typeField(fieldNumber(input), input.value)));
   remember();
 }
 
 function save() {
-  const bytes = core.answersFile();
+  const bytes = ask(() => core.answersFile());
   remember();
   const link = document.createElement('a');
   link.href = URL.createObjectURL(new Blob([bytes], { type: 'text/plain' }));
-  link.download = core.answersFileName(page.exeName);
+  link.download = ask(() => core.answersFileName(page.exeName));
   document.body.append(link);
   link.click();
   link.remove();
   setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
-// Tab brings a field that is not wholly visible to 360 pixels below the
-// pane's top (less when the window is shorter), as the Windows pane scrolls.
+// Tab brings a field that is not wholly visible to the player's offset below
+// the pane's top (less when the window is shorter), as the Windows pane scrolls.
 function bringIntoView(input) {
   const top = $('header').getBoundingClientRect().bottom;
   const rect = input.getBoundingClientRect();
   if (rect.top >= top && rect.bottom <= window.innerHeight) return;
   const room = window.innerHeight - top - rect.height;
-  const offset = Math.min(TAB_VIEW_OFFSET, Math.max(0, room));
+  const offset = Math.min(page.quiz.tabOffset, Math.max(0, room));
   window.scrollBy(0, rect.top - top - offset);
 }
 
 let tabbing = false;
 
 function wireField(input) {
-  input.addEventListener('keydown', (event) => {
+  input.addEventListener('keydown', guarded((event) => {
     tabbing = event.key === 'Tab';
     if (event.key === 'Enter') event.preventDefault();
     if (event.key === 'F1') {
       event.preventDefault();
-      render(core.fillFrom(fieldNumber(input), input.value));
+      render(askState(() => core.fillFrom(fieldNumber(input), input.value)));
       remember();
     } else if (event.key === 'F2') {
       event.preventDefault();
       save();
     }
-  });
+  }));
   // Judged when Enter is released, as in the Windows player.
-  input.addEventListener('keyup', (event) => {
+  input.addEventListener('keyup', guarded((event) => {
     if (event.key === 'Enter') judge(input);
-  });
-  input.addEventListener('blur', () => judge(input));
+  }));
+  input.addEventListener('blur', guarded(() => judge(input)));
   input.addEventListener('focus', () => {
     input.select();
     if (tabbing) bringIntoView(input);
     tabbing = false;
   });
+}
+
+// --- clips -------------------------------------------------------------------
+
+function clipUrl(cell) {
+  if (!cell.url) {
+    const media = ask(() => core.media(cell.q, false));
+    if (!media || media.format === 'error') throw new Error(media?.message || `Le clip de la question ${cell.q} manque.`);
+    cell.url = URL.createObjectURL(new Blob([media.bytes], { type: media.mime }));
+    page.urls.push(cell.url);
+  }
+  return cell.url;
+}
+
+function clipPlayer(cell) {
+  if (!cell.player) {
+    cell.player = element(cell.video ? 'video' : 'audio');
+    cell.player.preload = 'auto';
+    cell.player.src = clipUrl(cell);
+    cell.media.append(cell.player);
+  }
+  return cell.player;
 }
 
 function stopClip() {
@@ -429,58 +573,64 @@ function stopClip() {
   }
 }
 
+// One clip plays at a time: starting one stops the one playing.
 function playClip(q) {
   const cell = page.cells[q];
   stopClip();
-  if (!cell || !cell.player) return;
+  if (!cell?.clip) return;
   cell.problem.replaceChildren();
   if (!cell.playable) {
-    const link = element('a', '', `télécharger le clip (${cell.clipFormat.toUpperCase()})`);
-    link.href = cell.clipUrl;
-    link.download = `question${String(q).padStart(2, '0')}.${cell.clipFormat}`;
-    cell.problem.append(`Ce navigateur ne lit pas ce clip : `, link);
+    const link = element('a', '', `télécharger le clip (${cell.clip.format.toUpperCase()})`);
+    link.href = clipUrl(cell);
+    link.download = `question${String(q).padStart(2, '0')}.${cell.clip.format}`;
+    cell.problem.append('Ce navigateur ne lit pas ce clip : ', link);
     return;
   }
-  page.clip = cell.player;
-  cell.player.currentTime = 0;
-  cell.player.play().catch(() => {
-    cell.problem.textContent = 'Ce navigateur ne lit pas ce clip.';
+  const player = clipPlayer(cell);
+  page.clip = player;
+  player.currentTime = 0;
+  player.play().catch(() => {
+    // A clip stopped before it started is no failure.
+    if (page.clip === player) cell.problem.textContent = 'Ce navigateur ne lit pas ce clip.';
   });
 }
 
 // --- wiring ------------------------------------------------------------------
 
-$('quiz-file').addEventListener('change', (event) => {
-  if (event.target.files[0]) openFile(event.target.files[0]);
-  event.target.value = '';
-});
-$('answers-file').addEventListener('change', async (event) => {
+$('quiz-file').addEventListener('change', guarded(async (event) => {
   const file = event.target.files[0];
-  if (file && page.quiz) loadAnswers(new Uint8Array(await file.arrayBuffer()));
   event.target.value = '';
-});
-$('save').addEventListener('click', save);
-$('hide').addEventListener('change', (event) => render(core.setHide(event.target.checked)));
-document.addEventListener('keydown', (event) => {
+  if (file) await openFile(file);
+}));
+$('answers-file').addEventListener('change', guarded(async (event) => {
+  const file = event.target.files[0];
+  event.target.value = '';
+  if (file && page.quiz) await loadAnswersFile(file);
+}));
+$('save').addEventListener('click', guarded(save));
+$('hide').addEventListener('change', guarded((event) => render(askState(() => core.setHide(event.target.checked)))));
+document.addEventListener('keydown', guarded((event) => {
   if (event.key === 'F2' && page.quiz) {
     event.preventDefault();
     save();
   }
-});
+}));
 document.addEventListener('dragover', (event) => {
   event.preventDefault();
   document.body.classList.add('dragging');
 });
 document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
-document.addEventListener('drop', (event) => {
+document.addEventListener('drop', guarded(async (event) => {
   event.preventDefault();
   document.body.classList.remove('dragging');
   const file = event.dataTransfer.files[0];
-  if (file) openFile(file);
-});
+  if (file) await openFile(file);
+}));
 
-window.trivoPage = page;  // for the browser tests
+// For the browser tests and benchmark.
+window.trivoPage = page;
+window.trivoCore = core;
 const embedded = embeddedQuiz();
-if (embedded) await openQuiz(embedded.bytes, embedded.name);
+if (embedded) openQuiz(embedded.bytes, embedded.name);
 else await openFromAddress();
 document.body.dataset.ready = 'true';

@@ -79,7 +79,8 @@ function dataBlock(id, text) {
   return `<script type="application/octet-stream" id="${id}">${text}</script>\n`;
 }
 
-let page = read('play.html');
+// play.html's own policy allows its files; this page's names its inline blocks instead.
+let page = read('play.html').replace(/<meta http-equiv="Content-Security-Policy"[^>]*>\n/, '');
 const wasm = deflateRawSync(readFileSync(join(coreDir, 'trivo-play-core.wasm')), { level: 9 });
 page = page.replace(/<link rel="stylesheet" href="([\w-]+\.css)">/g, (tag, name) => inline('style', 'style', read(name)));
 page = page.replace(/<script src="core\/trivo-core\.js"><\/script>\n/, () =>
