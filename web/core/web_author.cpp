@@ -20,6 +20,7 @@
 #include "tool/picture_check.h"
 #include "tool/picture_prepare.h"
 #include "tool/player_preview.h"
+#include "tool/png_error_text.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
 #include "tool/text_1252.h"
@@ -312,10 +313,7 @@ int WebPictureInfo(const uint8_t* bytes, size_t size) {
       height = check.height;
       transparent = check.hasTransparency;
       if (!check.ok) {
-        char text[64];
-        std::snprintf(text, sizeof text, "a PNG the player cannot decode (error 0x%x)",
-                      static_cast<unsigned>(check.errorCode));
-        error = text;
+        error = "a PNG the player cannot decode: " + PngErrorText(check.errorCode, picture);
       }
     } else if (!ReadPictureSize(picture, &width, &height)) {
       error = "a broken picture: its size cannot be read";
