@@ -233,12 +233,14 @@ struct Checker {
     const bool fit = options.fitPictures && !failed;
     for (const ReadPicture& picture : pictures) {
       if (fit || picture.png) {
-        bytes.push_back(&quiz->media[picture.media].bytes);
+        // A file several questions name is given as its first reading, so
+        // that it is known as the same without comparing its bytes.
+        bytes.push_back(&quiz->media[mediaOfPath.at(quiz->media[picture.media].path)].bytes);
         worked.push_back(&picture);
       }
     }
-    const PreparedPictures prepared =
-        ::PreparePictures(bytes, {fit, quiz->quiz.red, quiz->quiz.green, quiz->quiz.blue, 0});
+    const PreparedPictures prepared = ::PreparePictures(
+        bytes, {fit, quiz->quiz.red, quiz->quiz.green, quiz->quiz.blue, 0, options.pictureCache});
     std::vector<size_t> refused;
     // Last first, so that the earlier positions still hold.
     for (size_t i = worked.size(); i-- > 0;) {

@@ -55,10 +55,14 @@ constexpr uint8_t kQuizLeadByte = 1;
 // media paths are taken relative to the folder of `path` and read from disk.
 // A UTF-8 byte order mark is skipped; UTF-16 and executables are named as such.
 // False when any error was found; warnings never fail.
+struct PictureCache;
 struct CompileOptions {
   // Fit the pictures as a build stores them (FitPictureForPlayer), and run
   // the player's PNG decoder over the fitted PNGs rather than the files.
   bool fitPictures = false;
+  // What earlier compiles worked out for each picture, kept by content
+  // (tool/picture_prepare.h); none: every picture is worked out afresh.
+  PictureCache* pictureCache = nullptr;
 };
 bool CompileQuizSource(const std::string& path, const std::string& tomlText, CompiledQuiz* quiz,
                        std::vector<Diagnostic>* diagnostics,

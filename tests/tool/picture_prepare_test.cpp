@@ -2,11 +2,12 @@
 // once, the same results whatever the number of threads, the player's
 // decoder run over what is stored while the diagnostics still speak of the
 // author's file, and a build from a quiz fitted while compiling identical
-// to one fitted while building.
+// to one fitted while building; the results kept across checks.
 #include "tool/picture_prepare.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "tests/tool/tool_test_support.h"
@@ -160,6 +161,71 @@ TEST_F(PreparePicturesTest, CompilingForABuildKeepsTheFindingsAndTheBuiltBytes) 
         checkFindings[i].message.find("broken.png is a PNG the player cannot decode") != std::string::npos;
   }
   EXPECT_TRUE(refused);
+  std::filesystem::remove_all(folder);
+}
+
+// The cache the authoring page keeps across checks: one entry for a file
+// however it is given, the decoder's word again once the bytes change under
+// the same name, and the oldest entries dropped past its bound.
+TEST(PictureCacheTest, KeptByContentAndNeverStale) {
+  PictureCache cache;
+  std::vector<uint8_t> png = MakePng(40, 30, true);
+  const std::vector<uint8_t> copy = png;
+  const PictureWork work{false, 0, 0, 0, 1, &cache};
+  const PreparedPictures first = PreparePictures({&png, &png, &copy}, work);
+  EXPECT_EQ(first.resultOf, (std::vector<size_t>{0, 0, 0}));
+  EXPECT_TRUE(first.results[0].check.hasTransparency);
+  ASSERT_EQ(cache.entries.size(), 1u);
+  EXPECT_TRUE(PreparePictures({&copy}, work).results[0].check.hasTransparency);
+  EXPECT_EQ(cache.entries.size(), 1u);
+
+  std::fill(png.begin() + 20, png.begin() + 24, 0);  // the same buffer and size, a height of zero
+  const PngCheck decoded = CheckPng(png);
+  ASSERT_FALSE(decoded.ok);
+  EXPECT_EQ(PreparePictures({&png}, work).results[0].check.errorCode, decoded.errorCode);
+  ASSERT_EQ(cache.entries.size(), 2u);
+
+  cache.maxBytes = png.size() * 2 + 1;
+  const std::vector<uint8_t> opaque = MakePng(40, 30);
+  PreparePictures({&opaque}, work);
+  ASSERT_EQ(cache.entries.size(), 2u);
+  EXPECT_EQ(cache.entries.front().bytes, png);
+}
+
+TEST(PictureCacheTest, ACompileAfterAPictureChangedOnDiskSaysWhatTheDecoderSays) {
+  const std::filesystem::path folder = MakeTempFolder("picture-cache");
+  WriteBinaryFile(folder / "a.png", MakePng(40, 30, true));
+  std::string source =
+      "title = \"T\"\ncreator = \"C\"\nexplanation = \"E\"\nkind = \"picture\"\n"
+      "codes = [\"A\", \"B\", \"C\"]\n";
+  for (int i = 0; i < 3; ++i) {
+    source += "[[question]]\ntext = \"Q\"\nanswer = \"Paris\"\npicture = \"a.png\"\n";
+  }
+  const std::string path = (folder / "quiz.toml").string();
+  PictureCache cache;
+  CompileOptions cached;
+  cached.pictureCache = &cache;
+  auto compile = [&](const CompileOptions& options, std::string* findings) {
+    CompiledQuiz quiz;
+    std::vector<Diagnostic> diagnostics;
+    const bool ok = CompileQuizSource(path, source, &quiz, &diagnostics, options);
+    for (const Diagnostic& diagnostic : diagnostics) {
+      *findings += FormatDiagnostic(diagnostic) + "\n";
+    }
+    return ok;
+  };
+  std::string withCache;
+  std::string without;
+  EXPECT_TRUE(compile(cached, &withCache));
+  EXPECT_EQ(cache.entries.size(), 1u);  // named three times, worked out once
+  std::vector<uint8_t> changed = MakePng(40, 30, true);
+  std::fill(changed.begin() + 20, changed.begin() + 24, 0);
+  WriteBinaryFile(folder / "a.png", changed);
+  withCache.clear();
+  EXPECT_FALSE(compile(cached, &withCache));
+  EXPECT_FALSE(compile(CompileOptions(), &without));
+  EXPECT_EQ(withCache, without);
+  EXPECT_NE(without.find("a.png is a PNG the player cannot decode"), std::string::npos) << without;
   std::filesystem::remove_all(folder);
 }
 

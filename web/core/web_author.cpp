@@ -4,8 +4,6 @@
 #include "web/core/web_author.h"
 
 #include <cstdio>
-#include <cstring>
-#include <deque>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -22,7 +20,9 @@
 #include "tool/file_io.h"
 #include "tool/judge_text.h"
 #include "tool/picture_check.h"
+#include "tool/picture_prepare.h"
 #include "tool/player_preview.h"
+#include "tool/png_error_text.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
 #include "tool/text_1252.h"
@@ -88,6 +88,14 @@ class SourceFolder {
   bool entered_ = false;
 };
 
+// What the pictures lately checked came to, by content: the page checks its
+// draft a moment after each keystroke, and a picture that has not changed
+// need not be decoded again.
+PictureCache& CheckedPictures() {
+  static PictureCache cache;
+  return cache;
+}
+
 // The source compiled as the tool compiles it; a file that cannot be read
 // is a diagnostic without a line.
 bool CompileDraft(const char* path, CompiledQuiz* quiz, std::vector<Diagnostic>* diagnostics) {
@@ -100,7 +108,9 @@ bool CompileDraft(const char* path, CompiledQuiz* quiz, std::vector<Diagnostic>*
     diagnostics->push_back({name, 0, true, "cannot read the file: " + reason});
     return false;
   }
-  return CompileQuizSource(name, std::string(bytes.begin(), bytes.end()), quiz, diagnostics);
+  CompileOptions options;
+  options.pictureCache = &CheckedPictures();
+  return CompileQuizSource(name, std::string(bytes.begin(), bytes.end()), quiz, diagnostics, options);
 }
 
 std::vector<uint8_t> Bytes(const uint8_t* bytes, size_t size) {
@@ -182,69 +192,7 @@ std::string SourceLayout(const std::string& source) {
   return "{\"keys\":" + KeyLayout(root) + ",\"questions\":" + questions + "]}";
 }
 
-// What the player's decoder made of each PNG lately checked, by content: a
-// check runs 250 ms after each keystroke, and a medium that has not changed
-// need not be decoded again. Entries keep their bytes, so a hit is the same
-// content, not only the same hash; the oldest go past kCacheBytes.
-constexpr size_t kCacheBytes = size_t{96} << 20;
-
-struct CheckedPng {
-  uint64_t hash = 0;
-  std::vector<uint8_t> bytes;
-  PngCheck check;
-};
-
-std::deque<CheckedPng>& CheckedPngs() {
-  static std::deque<CheckedPng> cache;
-  return cache;
-}
-
-uint64_t ContentHash(const std::vector<uint8_t>& bytes) {
-  uint64_t hash = 0xcbf29ce484222325ull ^ bytes.size();
-  size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
-    uint64_t word = 0;
-    std::memcpy(&word, bytes.data() + i, 8);
-    hash = (hash ^ word) * 0x100000001b3ull;
-    hash ^= hash >> 29;
-  }
-  for (; i < bytes.size(); ++i) {
-    hash = (hash ^ bytes[i]) * 0x100000001b3ull;
-  }
-  return hash;
-}
-
 }  // namespace
-
-// The module is linked with --wrap for CheckPng (web/CMakeLists.txt), so
-// every call to it (the tool's check and build paths, WebPictureInfo) comes
-// to CachedCheckPng, which calls the decoder's own as DecoderCheckPng.
-#define TRIVO_CHECK_PNG_SYMBOL "_Z8CheckPngRKNSt3__26vectorIhNS_9allocatorIhEEEE"
-PngCheck DecoderCheckPng(const std::vector<uint8_t>& bytes) __asm__("__real_" TRIVO_CHECK_PNG_SYMBOL);
-PngCheck CachedCheckPng(const std::vector<uint8_t>& bytes) __asm__("__wrap_" TRIVO_CHECK_PNG_SYMBOL);
-
-PngCheck CachedCheckPng(const std::vector<uint8_t>& bytes) {
-  std::deque<CheckedPng>& cache = CheckedPngs();
-  const uint64_t hash = ContentHash(bytes);
-  for (const CheckedPng& known : cache) {
-    if (known.hash == hash && known.bytes == bytes) {
-      return known.check;
-    }
-  }
-  const PngCheck check = DecoderCheckPng(bytes);
-  size_t held = bytes.size();
-  for (const CheckedPng& known : cache) {
-    held += known.bytes.size();
-  }
-  while (!cache.empty() && held > kCacheBytes) {
-    held -= cache.front().bytes.size();
-    cache.pop_front();
-  }
-  if (bytes.size() <= kCacheBytes) {
-    cache.push_back({hash, bytes, check});
-  }
-  return check;
-}
 
 extern "C" {
 
@@ -340,15 +288,13 @@ int WebPictureInfo(const uint8_t* bytes, size_t size) {
     if (format == PictureFormat::Unknown) {
       error = "not a JPEG, GIF, BMP or PNG picture";
     } else if (format == PictureFormat::Png) {
-      const PngCheck check = CheckPng(picture);
+      const PngCheck check =
+          PreparePictures({&picture}, {false, 0, 0, 0, 0, &CheckedPictures()}).results[0].check;
       width = check.width;
       height = check.height;
       transparent = check.hasTransparency;
       if (!check.ok) {
-        char text[64];
-        std::snprintf(text, sizeof text, "a PNG the player cannot decode (error 0x%x)",
-                      static_cast<unsigned>(check.errorCode));
-        error = text;
+        error = "a PNG the player cannot decode: " + PngErrorText(check.errorCode, picture);
       }
     } else if (!ReadPictureSize(picture, &width, &height)) {
       error = "a broken picture: its size cannot be read";
