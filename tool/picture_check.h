@@ -7,13 +7,7 @@
 #include <string>
 #include <vector>
 
-enum class PictureFormat { Unknown, Jpeg, Gif, Bmp, Png };
-
-PictureFormat DetectPictureFormat(const std::vector<uint8_t>& bytes);
-const char* PictureExtension(PictureFormat format);  // "jpg", "gif", "bmp", "png", "bin"
-
-// Width and height from the file's header; false when they can't be found.
-bool ReadPictureSize(const std::vector<uint8_t>& bytes, uint32_t* width, uint32_t* height);
+#include "media/picture_header.h"
 
 struct PngCheck {
   bool ok = false;
@@ -25,9 +19,6 @@ struct PngCheck {
 
 // Runs the player's decoder over the bytes, as the player would.
 PngCheck CheckPng(const std::vector<uint8_t>& bytes);
-// Whether a PNG's header or chunks alone make CheckPng report transparency
-// (grey with alpha, or a tRNS chunk); RGBA pictures depend on their pixels.
-bool PngDeclaresTransparency(const std::vector<uint8_t>& bytes);
 
 // The decoded picture as a plain bottom-up BMP file (alpha dropped, palette
 // and grey images keep their colour table); false with the decoder's error

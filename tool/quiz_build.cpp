@@ -30,13 +30,6 @@ const ResourceName kRcDataType = ResourceName::Id(kResourceTypeRcData);
 constexpr int kMaxQuestionId = 96;
 constexpr uint8_t kPictureQuizByte = 2;  // the quiz text's media byte: 1 text, 2 pictures, 3 audio, 4 video
 
-constexpr uint32_t kDiscardableSection = 0x02000000;  // IMAGE_SCN_MEM_DISCARDABLE
-constexpr uint32_t kWritableSection = 0x80000000;     // IMAGE_SCN_MEM_WRITE
-
-uint32_t SectionData(const PeSection& section) {
-  return section.virtualSize != 0 ? section.virtualSize : section.rawSize;
-}
-
 bool IsQuizMediaId(uint16_t id) {
   return (id > QUESTION_MEDIA_BASE && id <= QUESTION_MEDIA_BASE + kMaxQuestionId) ||
          (id > ANSWER_PICTURE_BASE && id <= ANSWER_PICTURE_BASE + kMaxQuestionId);
@@ -64,38 +57,6 @@ const char* const kKinds[] = {"text", "picture", "audio", "video"};
 const char* const kReveals[] = {"none", "picture", "comment", "comment-and-picture", "all-comments"};
 
 }  // namespace
-
-bool FindStoredBlock(const PeImage& image, size_t* offset) {
-  const std::vector<uint8_t>& bytes = image.bytes;
-  const uint8_t* marker = reinterpret_cast<const uint8_t*>(kStoredBlockMarker);
-  constexpr size_t kRecordSize = kStoredBlockMarkerSize + kStoredBlockSize;
-  size_t found = 0;
-  size_t count = 0;
-  for (const PeSection& section : image.sections) {
-    // The record is writable initialised data; the marker constant itself
-    // (read-only data) and debug information may spell the marker too.
-    if ((section.characteristics & kDiscardableSection) != 0 ||
-        (section.characteristics & kWritableSection) == 0 || section.rawSize < kRecordSize) {
-      continue;
-    }
-    const size_t start = section.rawPointer;
-    const size_t end =
-        std::min<size_t>(bytes.size(), start + std::min(section.rawSize, SectionData(section)));
-    for (size_t i = start; i + kRecordSize <= end; ++i) {
-      if (bytes[i] == marker[0] && std::memcmp(bytes.data() + i, marker, kStoredBlockMarkerSize) == 0) {
-        found = i + kStoredBlockMarkerSize;
-        ++count;
-      }
-    }
-  }
-  *offset = found;
-  return count == 1;
-}
-
-bool FindStoredBlock(const std::vector<uint8_t>& executable, size_t* offset) {
-  PeImage image;
-  return ParsePeImage(executable, &image) == PeError::None && FindStoredBlock(image, offset);
-}
 
 bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const CompiledQuiz& quiz,
                          std::vector<uint8_t>* executable, std::string* message,

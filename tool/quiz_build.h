@@ -20,12 +20,6 @@ bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const Compi
                          std::vector<uint8_t>* executable, std::string* message,
                          const BuildProgress& progress = nullptr, bool keepPictures = false);
 
-// Offset of the 70-byte stored block in a player (after its marker); false
-// when the marker is missing or appears more than once in the loaded data.
-struct PeImage;
-bool FindStoredBlock(const PeImage& image, size_t* offset);
-bool FindStoredBlock(const std::vector<uint8_t>& executable, size_t* offset);
-
 struct UnpackedMedia {
   uint16_t id = 0;
   bool answerPicture = false;

@@ -29,6 +29,7 @@
 #include <toml++/toml.h>
 
 #include "content/block_decoder.h"
+#include "content/quiz_colours.h"
 #include "content/quiz_document.h"
 #include "media/clip_format.h"
 #include "resources/resource_ids.h"
@@ -572,9 +573,9 @@ int ReadReveal(Checker& check, const toml::table& root, int* line) {
 
 void ReadBackground(Checker& check, const toml::table& root, QuizText* quiz) {
   // The document's own background until the author chooses one.
-  quiz->red = 90;
-  quiz->green = 95;
-  quiz->blue = 150;
+  quiz->red = kDefaultBackground.red;
+  quiz->green = kDefaultBackground.green;
+  quiz->blue = kDefaultBackground.blue;
   std::string text;
   int line = 1;
   if (!check.GetString(root, "background", 1, &text, &line)) {

@@ -2,6 +2,7 @@
 // the headers stay consistent whether the resource section is rebuilt in
 // place or appended, and broken files give an error, never a crash.
 #include "tool/pe_image.h"
+#include "tool/pe_image_internal.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,12 @@ TEST(PeImage, RebuildsALastResourceSectionInPlace) {
   ASSERT_EQ(ReadResources(second, &resources), PeError::None);
   PutResourceEntry(&resources, ResourceName::Text("IMG"), ResourceName::Id(402),
                    std::vector<uint8_t>(9000, 7));
-  RemoveResourceEntry(&resources, ResourceName::Text("PATCH"), ResourceName::Id(105));
+  resources.erase(std::remove_if(resources.begin(), resources.end(),
+                                 [](const ResourceEntry& entry) {
+                                   return entry.type == ResourceName::Text("PATCH") &&
+                                          entry.name == ResourceName::Id(105);
+                                 }),
+                  resources.end());
   ASSERT_EQ(WriteResources(&second, resources), PeError::None);
   EXPECT_EQ(SectionCount(second.bytes), 2);  // replaced, not added
   const std::vector<std::string> problems = CheckPeStructure(second.bytes);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "content/input_limits.h"
+#include "content/pe_reader.h"
 #include "content/quiz_colours.h"
 #include "content/quiz_loader.h"
 #include "content/quiz_outcome.h"
@@ -25,7 +26,6 @@
 #include "play/play_session.h"
 #include "resources/resource_ids.h"
 #include "tool/judge_text.h"
-#include "tool/pe_image.h"
 #include "tool/picture_check.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"

@@ -25,10 +25,10 @@
 #include <cstdio>
 
 #include "media/clip_format.h"
+#include "media/picture_header.h"
 #include "media/picture_rules.h"
 #include "media/png_fit.h"
 #include "resources/resource_ids.h"
-#include "tool/picture_check.h"
 #include "web/core/web_result.h"
 
 namespace {

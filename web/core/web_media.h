@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tool/pe_image.h"
+#include "content/pe_reader.h"
 
 struct MediaInfo {
   bool present = false;
