@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "play/pane_layout.h"
 #include "play/play_rules.h"
 #include "play/verdict_rules.h"
 
 namespace {
 
-constexpr int kCommentHeight = 65;
 constexpr char kNoCode[] = "      ";  // the code field for a score of 0
 
 const std::string& At(const std::vector<std::string>& texts, int field) {
@@ -53,7 +53,7 @@ int RowHeight(const QuizDocument* doc, int row) {
 
 int CollapseHeight(const QuizDocument* doc, int row) {
   int d = RowHeight(doc, row);
-  return doc->revealMode > RevealPicture ? d + kCommentHeight : d;
+  return doc->revealMode > RevealPicture ? d + kCellComment.height : d;
 }
 
 void FoldAnswered(QuizDocument* doc, int questions, std::vector<HideStep>& steps) {

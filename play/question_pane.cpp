@@ -8,7 +8,8 @@
 //   6000 + q / 7000 + q play and stop buttons, 8000 + q comments,
 //   9900 + q pictures or player hosts.
 // A text quiz lists its questions one per line; the other kinds stand in
-// rows of three cells, each with its picture or clip above the answers.
+// rows of three cells, each with its picture or clip above the answers. The
+// boxes are those of play/pane_layout.h.
 //
 // Bitmaps: the pane owns the question pictures it loads. They are decoded
 // ahead on a worker thread (see picture_prefetch.h) and taken in the order
@@ -31,6 +32,7 @@
 #include "play/answer_field.h"
 #include "play/answer_judge.h"
 #include "play/answers_file.h"
+#include "play/pane_layout.h"
 #include "play/pane_scroll.h"
 #include "play/play_rules.h"
 #include "play/verdict_rules.h"
@@ -55,8 +57,6 @@ constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE;                            
 constexpr DWORD kCommentStyle = WS_CHILD | WS_VISIBLE | SS_CENTER;                               // 0x50000001
 constexpr DWORD kClipButtonStyle =
     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_ICON | BS_DEFPUSHBUTTON;  // 0x50010041
-
-constexpr int kFirstRowTop = 5;
 
 // Started by PrefetchQuestionPictures, taken by the pane that builds next.
 PicturePrefetch* pendingPrefetch = nullptr;
@@ -88,7 +88,7 @@ struct BuildState {
   MappedAnswers answers;
   PicturePrefetch* prefetch = nullptr;
   RowPictures row;
-  int y = kFirstRowTop;
+  int y = kPaneFirstTop;
   int rowIndex = 0;
 };
 
@@ -144,9 +144,9 @@ void DeleteUnusedPictures(RowPictures& row) {
   }
 }
 
-HWND CreateControl(const BuildState& s, const char* className, const char* text, DWORD style, int x, int y,
-                   int width, int height, int id, HFONT font) {
-  HWND control = CreateWindowExA(0, className, text, style, x, y, width, height, s.pane,
+HWND CreateControl(const BuildState& s, const char* className, const char* text, DWORD style, PaneBox box,
+                   int id, HFONT font) {
+  HWND control = CreateWindowExA(0, className, text, style, box.x, box.y, box.width, box.height, s.pane,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), s.instance, nullptr);
   if (control != nullptr && font != nullptr) {
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -154,31 +154,36 @@ HWND CreateControl(const BuildState& s, const char* className, const char* text,
   return control;
 }
 
-// Creates an answer field with its saved text and installs the field procedure.
-HWND CreateAnswerField(BuildState& s, const char* text, int x, int y, int width, int id) {
-  HWND field = CreateControl(s, "Edit", text, kAnswerStyle, x, y, width, 20, id, s.doc->paneFont);
-  if (field != nullptr) {
+// Creates an answer field with the next saved answer, installs the field
+// procedure and judges it, so a restarted player shows what was earned.
+void RestoreAnswerField(BuildState& s, PaneBox box, int field) {
+  char saved[kTextCapacity];
+  ReadSavedAnswer(s.answers.reader, saved);
+  HWND control =
+      CreateControl(s, "Edit", saved, kAnswerStyle, box, ID_ANSWER_FIELD_BASE + field, s.doc->paneFont);
+  if (control != nullptr) {
     answerFieldBaseProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AnswerFieldProc)));
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AnswerFieldProc)));
   }
-  return field;
+}
+
+void CreateNumberLabel(const BuildState& s, int q, PaneBox box, int id) {
+  char number[16];
+  std::snprintf(number, sizeof(number), "%d.", q);
+  CreateControl(s, "Static", number, kNumberStyle, box, id, s.dialogFont);
 }
 
 void BuildTextQuestion(BuildState& s, int q) {
-  char number[16];
-  std::snprintf(number, sizeof(number), "%d.", q);
   QuestionEntry* entry = s.doc->questionAt(q);
-  CreateControl(s, "Static", number, kNumberStyle, 26, s.y + 2, 19, 17, ID_NUMBER_LABEL_BASE, s.dialogFont);
-  CreateControl(s, "Static", entry ? entry->questionText : "", kFieldStyle, 50, s.y, 550, 20,
+  CreateNumberLabel(s, q, Offset(kLineNumber, 0, s.y), ID_NUMBER_LABEL_BASE);
+  CreateControl(s, "Static", entry ? entry->questionText : "", kFieldStyle, Offset(kLineQuestion, 0, s.y),
                 ID_QUESTION_TEXT, s.doc->paneFont);
-  char saved[kTextCapacity];
-  ReadSavedAnswer(s.answers.reader, saved);
-  CreateAnswerField(s, saved, 610, s.y, 170, ID_ANSWER_FIELD_BASE + q);
-  CreateControl(s, "Static", kVerdictEmpty, kFieldStyle, 790, s.y, 100, 20, ID_STATUS_FIELD_BASE + q,
-                s.dialogFont);
+  RestoreAnswerField(s, Offset(kLineAnswerField, 0, s.y), q);
+  CreateControl(s, "Static", kVerdictEmpty, kFieldStyle, Offset(kLineStatusField, 0, s.y),
+                ID_STATUS_FIELD_BASE + q, s.dialogFont);
   AnswerJudge(s.doc, s.pane, ID_ANSWER_FIELD_BASE + q);
-  s.y += 25;
-  s.doc->paneContentWidth = 880;
+  s.y += kLineStep;
+  s.doc->paneContentWidth = kLineContentWidth;
   s.doc->paneContentHeight = s.y;
 }
 
@@ -186,7 +191,7 @@ void LoadRowPictures(BuildState& s, int q) {
   DeleteUnusedPictures(s.row);
   HINSTANCE module = GetModuleHandleA(nullptr);
   int rowHeight = 0;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kCellsPerRow; ++i) {
     HBITMAP bitmap = TakePrefetchedPicture(s.prefetch, module, QUESTION_MEDIA_BASE + q + i,
                                            PICTURE_RESOURCE_TYPE, kPictureBox, kPictureBox);
     BITMAP info = {};
@@ -208,110 +213,150 @@ void LoadRowPictures(BuildState& s, int q) {
   s.rowIndex += 1;
 }
 
-// Returns false when the question's player cannot be created: building stops.
-bool BuildGridQuestion(BuildState& s, int q) {
-  QuizDocument* doc = s.doc;
-  const int c = (q - 1) % 3;
-  const int n = doc->answersPerQuestion;
-  const int x = (n == 2 ? 106 : 46) + 290 * c;
-  const bool picture = doc->mediaKind == MediaPicture;
-  const int w = picture ? 260 : 240;
-  const int xf = picture ? x : x + 20;
-  const int pictureId = ID_PICTURE_BASE + q;
+// One question of the grid: its column, left edge and answers' top.
+struct GridCell {
+  int q = 0;
+  int column = 0;
+  int left = 0;
+  int answersTop = 0;
+  bool picture = false;
+};
 
-  int b = 0;
-  if (picture) {
-    if (c == 0) {
-      LoadRowPictures(s, q);
-    }
-    int h = s.rowIndex - 1 < kMaxRows ? doc->rowHeights[s.rowIndex - 1] : 0;
-    int pw = s.row.width[c];
-    int ph = s.row.height[c];
-    CreateControl(s, "Static", "", kPictureStyle, x + (kPictureBox - pw) / 2, s.y + (h - ph) / 2, pw, ph,
-                  pictureId, nullptr);
-    b = h + 10;
-  } else {
-    bool video = doc->mediaKind == MediaVideo;
-    HWND host = CreateControl(s, "Static", "", kHostStyle, x, s.y, video ? 260 : 0, video ? 200 : 0,
-                              pictureId, nullptr);
-    if (FAILED(CreateClipPlayer(q, host))) {
-      return false;
-    }
-    b = video ? 210 : 0;
+GridCell LayOutCell(const BuildState& s, int q) {
+  GridCell cell;
+  cell.q = q;
+  cell.column = (q - 1) % kCellsPerRow;
+  cell.left = CellLeft(s.doc->answersPerQuestion, cell.column);
+  cell.picture = s.doc->mediaKind == MediaPicture;
+  return cell;
+}
+
+// The picture control, centred in the picture box and the row's height;
+// its bitmap comes after the judge (ShowCellPicture).
+void BuildCellPicture(BuildState& s, GridCell& cell) {
+  if (cell.column == 0) {
+    LoadRowPictures(s, cell.q);
   }
+  const int rowHeight = s.rowIndex - 1 < kMaxRows ? s.doc->rowHeights[s.rowIndex - 1] : 0;
+  const int width = s.row.width[cell.column];
+  const int height = s.row.height[cell.column];
+  const PaneBox box = {cell.left + (kPictureBox - width) / 2, s.y + (rowHeight - height) / 2, width, height};
+  CreateControl(s, "Static", "", kPictureStyle, box, ID_PICTURE_BASE + cell.q, nullptr);
+  cell.answersTop = s.y + rowHeight + kMediaGap;
+}
 
-  const int ya = s.y + b;
-  if (n == 2 && c == 0) {
-    CreateControl(s, "Static", doc->answerLabel1, kLabelStyle, 4, ya + 2, 95, 20, ID_ANSWER_LABEL, s.guiFont);
-    CreateControl(s, "Static", doc->answerLabel2, kLabelStyle, 3, ya + 22, 95, 20, ID_ANSWER_LABEL,
-                  s.guiFont);
+// The media block at the cell's top; false when the clip's player cannot be
+// created.
+bool BuildCellMedia(BuildState& s, GridCell& cell) {
+  if (cell.picture) {
+    BuildCellPicture(s, cell);
+    return true;
   }
-  char number[16];
-  std::snprintf(number, sizeof(number), "%d.", q);
-  CreateControl(s, "Static", number, kNumberStyle, x - 28, ya + 2, 27, 17, ID_NUMBER_LABEL_BASE + q,
-                s.dialogFont);
+  const bool video = s.doc->mediaKind == MediaVideo;
+  const PaneBox host = video ? Offset(kVideoHost, cell.left, s.y) : PaneBox{cell.left, s.y, 0, 0};
+  HWND control = CreateControl(s, "Static", "", kHostStyle, host, ID_PICTURE_BASE + cell.q, nullptr);
+  if (FAILED(CreateClipPlayer(cell.q, control))) {
+    return false;
+  }
+  cell.answersTop = s.y + (video ? kVideoHost.height + kMediaGap : 0);
+  return true;
+}
 
+// The row's answer labels (first cell only), the number and the hidden comment.
+void BuildCellLabels(BuildState& s, const GridCell& cell) {
+  const QuizDocument* doc = s.doc;
+  if (doc->answersPerQuestion == 2 && cell.column == 0) {
+    CreateControl(s, "Static", doc->answerLabel1, kLabelStyle, Offset(kAnswerLabel1, 0, cell.answersTop),
+                  ID_ANSWER_LABEL, s.guiFont);
+    CreateControl(s, "Static", doc->answerLabel2, kLabelStyle, Offset(kAnswerLabel2, 0, cell.answersTop),
+                  ID_ANSWER_LABEL, s.guiFont);
+  }
+  CreateNumberLabel(s, cell.q, Offset(kCellNumber, cell.left, cell.answersTop),
+                    ID_NUMBER_LABEL_BASE + cell.q);
   if (doc->revealMode > RevealPicture) {
-    QuestionEntry* entry = doc->questionAt(q);
-    HWND comment = CreateControl(s, "Static", entry ? entry->comment : "", kCommentStyle, x, ya + 46, 260, 65,
-                                 ID_COMMENT_BASE + q, s.guiFont);
+    QuestionEntry* entry = doc->questionAt(cell.q);
+    HWND comment =
+        CreateControl(s, "Static", entry ? entry->comment : "", kCommentStyle,
+                      Offset(kCellComment, cell.left, cell.answersTop), ID_COMMENT_BASE + cell.q, s.guiFont);
     if (comment != nullptr) {
       ShowWindow(comment, SW_HIDE);
     }
   }
+}
 
-  for (int k = 1; k <= n; ++k) {
-    char saved[kTextCapacity];
-    ReadSavedAnswer(s.answers.reader, saved);
-    int f = 0;
-    if (n == 1) {
-      f = q;
-      CreateAnswerField(s, saved, xf, ya, w, ID_ANSWER_FIELD_BASE + f);
-      CreateControl(s, "Static", kVerdictEmpty, kFieldStyle, xf, ya + 19, w, 20, ID_STATUS_FIELD_BASE + f,
-                    s.dialogFont);
-    } else if (n == 2) {
-      f = 2 * (q - 1) + k;
-      int top = ya + 19 * (k - 1);
-      CreateAnswerField(s, saved, xf, top, w - 59, ID_ANSWER_FIELD_BASE + f);
-      CreateControl(s, "Static", kVerdictEmpty, kFieldStyle, xf + w - 60, top, 60, 20,
-                    ID_STATUS_FIELD_BASE + f, s.guiFont);
-    } else {
-      continue;  // no fields for this count, but the saved line is used up
+// The cell's answer fields with their saved answers, each judged.
+void RestoreCellAnswers(BuildState& s, const GridCell& cell) {
+  const int answers = s.doc->answersPerQuestion;
+  for (int k = 1; k <= answers; ++k) {
+    if (answers != 1 && answers != 2) {
+      char unused[kTextCapacity];
+      ReadSavedAnswer(s.answers.reader, unused);  // no fields for this count, but the line is used up
+      continue;
     }
-    AnswerJudge(doc, s.pane, ID_ANSWER_FIELD_BASE + f);
+    const int field = answers == 1 ? cell.q : 2 * (cell.q - 1) + k;
+    const CellFieldBoxes boxes = CellFields(cell.picture, answers, k);
+    RestoreAnswerField(s, Offset(boxes.answer, cell.left, cell.answersTop), field);
+    CreateControl(s, "Static", kVerdictEmpty, kFieldStyle, Offset(boxes.status, cell.left, cell.answersTop),
+                  ID_STATUS_FIELD_BASE + field, answers == 1 ? s.dialogFont : s.guiFont);
+    AnswerJudge(s.doc, s.pane, ID_ANSWER_FIELD_BASE + field);
   }
+}
 
-  if (picture) {
-    // A question answered in a former run, under a mode that swaps pictures,
-    // already holds its answer picture from the judge. One without an answer
-    // picture keeps its question picture, as it does when answered in play:
-    // a restart must show what the player saw.
-    HWND control = GetDlgItem(s.pane, pictureId);
-    if (control != nullptr && s.row.bitmap[c] != nullptr &&
-        SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0) == 0) {
-      HBITMAP old = reinterpret_cast<HBITMAP>(
-          SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(s.row.bitmap[c])));
-      s.row.bitmap[c] = nullptr;
-      if (old != nullptr) {
-        DeleteObject(old);
-      }
+// A question answered in a former run, under a mode that swaps pictures,
+// already holds its answer picture from the judge. One without an answer
+// picture keeps its question picture, as it does when answered in play: a
+// restart must show what the player saw.
+void ShowCellPicture(BuildState& s, const GridCell& cell) {
+  HWND control = GetDlgItem(s.pane, ID_PICTURE_BASE + cell.q);
+  HBITMAP& bitmap = s.row.bitmap[cell.column];
+  if (control != nullptr && bitmap != nullptr && SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0) == 0) {
+    HBITMAP old = reinterpret_cast<HBITMAP>(
+        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+    bitmap = nullptr;
+    if (old != nullptr) {
+      DeleteObject(old);
     }
+  }
+}
+
+void BuildClipButtons(const BuildState& s, const GridCell& cell) {
+  HWND play =
+      CreateControl(s, "Button", "", kClipButtonStyle, Offset(kPlayButton, cell.left, cell.answersTop),
+                    ID_PLAY_BUTTON_BASE + cell.q, nullptr);
+  HWND stop =
+      CreateControl(s, "Button", "", kClipButtonStyle, Offset(kStopButton, cell.left, cell.answersTop),
+                    ID_STOP_BUTTON_BASE + cell.q, nullptr);
+  SendMessageA(play, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(s.playIcon));
+  SendMessageA(stop, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(s.stopIcon));
+}
+
+// A row's first cell sets the content's size; its last starts the next row.
+void EndCell(BuildState& s, const GridCell& cell) {
+  const int gap = s.doc->revealMode > RevealPicture ? kRowGapWithComment : kRowGap;
+  if (cell.column == 0) {
+    s.doc->paneContentWidth = kGridContentWidth;
+    s.doc->paneContentHeight = cell.answersTop + gap;
+  } else if (cell.column == kCellsPerRow - 1) {
+    s.y = cell.answersTop + gap;
+  }
+}
+
+// Returns false when the question's player cannot be created: building stops.
+// The order of creation is the pane's tab order: media, labels, answers,
+// then the clip's buttons.
+bool BuildGridQuestion(BuildState& s, int q) {
+  GridCell cell = LayOutCell(s, q);
+  if (!BuildCellMedia(s, cell)) {
+    return false;
+  }
+  BuildCellLabels(s, cell);
+  RestoreCellAnswers(s, cell);
+  if (cell.picture) {
+    ShowCellPicture(s, cell);
   } else {
-    HWND play =
-        CreateControl(s, "Button", "", kClipButtonStyle, x, ya, 20, 20, ID_PLAY_BUTTON_BASE + q, nullptr);
-    HWND stop = CreateControl(s, "Button", "", kClipButtonStyle, x, ya + 20, 20, 19, ID_STOP_BUTTON_BASE + q,
-                              nullptr);
-    SendMessageA(play, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(s.playIcon));
-    SendMessageA(stop, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(s.stopIcon));
+    BuildClipButtons(s, cell);
   }
-
-  const int gap = doc->revealMode > RevealPicture ? 140 : 60;
-  if (c == 0) {
-    doc->paneContentWidth = 890;
-    doc->paneContentHeight = ya + gap;
-  } else if (c == 2) {
-    s.y = ya + gap;
-  }
+  EndCell(s, cell);
   return true;
 }
 
@@ -375,7 +420,7 @@ BOOL OnInitDialog(HWND pane) {
   }
   EndPicturePrefetch(s.prefetch);
   DeleteUnusedPictures(s.row);
-  doc->paneContentWidth += doc->answersPerQuestion == 2 ? 80 : 20;
+  doc->paneContentWidth += doc->answersPerQuestion == 2 ? kContentMarginTwoAnswers : kContentMarginOneAnswer;
   CloseAnswers(s.answers);
   SetPaneScrollRanges(doc, pane);
   return TRUE;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "play/pane_layout.h"
 #include "tool/player_fonts.h"
 #include "tool/quiz_source.h"
 
@@ -26,9 +27,12 @@ constexpr PlayerTextBox kFooterBox = {kGuiFont, 145, 15};  // 150 wide, 5 outsid
 constexpr PlayerTextBox kTitleBox = {kTitleFont, kDefaultStripClientWidth - 350, 18};
 constexpr PlayerTextBox kExplanationBox = {kGuiFont, kDefaultStripClientWidth - 324, 28};
 constexpr PlayerTextBox kCreatorBox = {kGuiFont, 105, 18};
-constexpr PlayerTextBox kAnswerLabelBox = {kGuiFont, 95, 20};
-constexpr PlayerTextBox kCommentBox = {kGuiFont, 260, 65};
-constexpr PlayerTextBox kQuestionBox = {kPaneFont, 548, 18};  // 550 x 20 less the border; one line
+constexpr PlayerTextBox kAnswerLabelBox = {kGuiFont, kAnswerLabel1.width, kAnswerLabel1.height};
+constexpr PlayerTextBox kCommentBox = {kGuiFont, kCellComment.width, kCellComment.height};
+// A text quiz's question box draws one line inside its 1-pixel border.
+constexpr int kControlBorder = 1;
+constexpr PlayerTextBox kQuestionBox = {kPaneFont, kLineQuestion.width - 2 * kControlBorder,
+                                        kLineQuestion.height - 2 * kControlBorder};
 
 void PreviewQuiz(const std::string& path, const std::string& tomlText, const CompiledQuiz& quiz,
                  std::vector<Diagnostic>* diagnostics);
