@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tool/pe_image.h"
+#include "content/pe_reader.h"
 
 struct PackedQuiz {
   std::vector<ResourceEntry> resources;
