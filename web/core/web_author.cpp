@@ -3,6 +3,8 @@
 // module for build, UnpackQuizExecutable for unpack.
 #include "web/core/web_author.h"
 
+#include "web/core/web_draft.h"
+
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -132,19 +134,6 @@ bool WriteDraftFile(const fs::path& path, const std::vector<uint8_t>& bytes, std
   return true;
 }
 
-// Runs one call; whatever goes wrong inside (memory, the file system) comes
-// back to the page as {"ok": false, "error"}, never as a trap.
-template <typename Call>
-int Guarded(Call call) {
-  try {
-    return call();
-  } catch (const std::bad_alloc&) {
-    return FinishCall(Error("out of memory"), 0);
-  } catch (const std::exception& error) {
-    return FinishCall(Error(error.what()), 0);
-  }
-}
-
 // Where each key of a table stands in the source: {"key": {"type", "first",
 // "last", "lines"}}. `lines` says the key and its value fill lines first..last
 // alone, so the page can carry them over as written.
@@ -216,6 +205,27 @@ uint64_t ContentHash(const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
+bool BuildDraft(const char* path, CompiledQuiz* quiz, std::vector<uint8_t>* executable,
+                std::string* failure) {
+  std::vector<Diagnostic> diagnostics;
+  if (!CompileDraft(path, quiz, &diagnostics)) {
+    *failure = "{\"ok\":false,\"diagnostics\":" + DiagnosticsJson(diagnostics) + "}";
+    return false;
+  }
+  std::vector<uint8_t> player;
+  std::string error;
+  if (!ReadPlayerTemplate(&player, &error)) {
+    *failure = Error(error);
+    return false;
+  }
+  std::string message;
+  if (!BuildQuizExecutable(player, *quiz, executable, &message)) {
+    *failure = Error("the built-in player: " + message);
+    return false;
+  }
+  return true;
+}
+
 // The module is linked with --wrap for CheckPng (web/CMakeLists.txt), so
 // every call to it (the tool's check and build paths, WebPictureInfo) comes
 // to CachedCheckPng, which calls the decoder's own as DecoderCheckPng.
@@ -264,19 +274,10 @@ int WebCheckSource(const char* path) {
 int WebBuildSource(const char* path) {
   return Guarded([&]() {
     CompiledQuiz quiz;
-    std::vector<Diagnostic> diagnostics;
-    if (!CompileDraft(path, &quiz, &diagnostics)) {
-      return FinishCall("{\"ok\":false,\"diagnostics\":" + DiagnosticsJson(diagnostics) + "}", 0);
-    }
-    std::vector<uint8_t> player;
-    std::string error;
-    if (!ReadPlayerTemplate(&player, &error)) {
-      return FinishCall(Error(error), 0);
-    }
     std::vector<uint8_t> executable;
-    std::string message;
-    if (!BuildQuizExecutable(player, quiz, &executable, &message)) {
-      return FinishCall(Error("the built-in player: " + message), 0);
+    std::string failure;
+    if (!BuildDraft(path, &quiz, &executable, &failure)) {
+      return FinishCall(failure, 0);
     }
     return FinishCall(std::string(executable.begin(), executable.end()), 1);
   });
