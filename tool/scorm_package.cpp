@@ -10,6 +10,7 @@
 // right questions over questions) of at least pass_score / 100.
 #include "tool/scorm_package.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tool/text_1252.h"
@@ -147,4 +148,9 @@ ZipError MakeScormPackage(ScormVersion version, const ScormQuiz& quiz, const std
       {kScormLaunchFile, std::vector<uint8_t>(page.begin(), page.end())},
   };
   return WriteZip(entries, zip);
+}
+
+ScormQuiz ScormQuizOf(const CompiledQuiz& quiz, int passScoreOverride) {
+  return {quiz.quiz.title, static_cast<int>(std::min<size_t>(quiz.quiz.questions.size(), kMaxQuizQuestions)),
+          passScoreOverride >= 0 ? passScoreOverride : quiz.passScore};
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tool/quiz_source.h"
 #include "tool/zip_writer.h"
 
 enum class ScormVersion { Scorm12, Scorm2004 };
@@ -22,6 +23,12 @@ struct ScormQuiz {
   int questionCount = 0;
   int passScore = 0;  // percent of the questions, 0..100
 };
+
+// What a package says of a compiled quiz: its title, the questions the player
+// plays of it, and the pass mark, `passScoreOverride` when 0 or more, else the
+// source's. `trivo build --scorm`, `trivo scorm` and the authoring page all
+// pack through it, so their packages agree.
+ScormQuiz ScormQuizOf(const CompiledQuiz& quiz, int passScoreOverride);
 
 // The questions a learner must get right to reach the pass mark: SCORM 1.2
 // compares its mastery score with the raw score, which the page reports in

@@ -218,9 +218,7 @@ int WriteScormPackage(const ScormRequest& request, const std::vector<uint8_t>& e
   if (!ReadQuizPage(executable, request.pagePath, &page)) {
     return kExitInvalid;
   }
-  const ScormQuiz scorm = {quiz.quiz.title,
-                           static_cast<int>(std::min<size_t>(quiz.quiz.questions.size(), kMaxQuizQuestions)),
-                           request.passScore >= 0 ? request.passScore : quiz.passScore};
+  const ScormQuiz scorm = ScormQuizOf(quiz, request.passScore);
   std::vector<uint8_t> zip;
   if (const ZipError error = MakeScormPackage(version, scorm, page, &zip); error != ZipError::None) {
     std::cerr << PathText(output) << ": " << ToString(error) << "\n";

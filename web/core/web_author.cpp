@@ -4,9 +4,7 @@
 #include "web/core/web_author.h"
 
 #include <cstdio>
-#include <exception>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -26,6 +24,7 @@
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
 #include "tool/text_1252.h"
+#include "web/core/web_draft.h"
 #include "web/core/web_result.h"
 
 namespace fs = std::filesystem;
@@ -142,19 +141,6 @@ bool WriteDraftFile(const fs::path& path, const std::vector<uint8_t>& bytes, std
   return true;
 }
 
-// Runs one call; whatever goes wrong inside (memory, the file system) comes
-// back to the page as {"ok": false, "error"}, never as a trap.
-template <typename Call>
-int Guarded(Call call) {
-  try {
-    return call();
-  } catch (const std::bad_alloc&) {
-    return FinishCall(Error("out of memory"), 0);
-  } catch (const std::exception& error) {
-    return FinishCall(Error(error.what()), 0);
-  }
-}
-
 // Where each key of a table stands in the source: {"key": {"type", "first",
 // "last", "lines"}}. `lines` says the key and its value fill lines first..last
 // alone, so the page can carry them over as written.
@@ -194,6 +180,27 @@ std::string SourceLayout(const std::string& source) {
 
 }  // namespace
 
+bool BuildDraft(const char* path, CompiledQuiz* quiz, std::vector<uint8_t>* executable,
+                std::string* failure) {
+  std::vector<Diagnostic> diagnostics;
+  if (!CompileDraft(path, quiz, &diagnostics)) {
+    *failure = "{\"ok\":false,\"diagnostics\":" + DiagnosticsJson(diagnostics) + "}";
+    return false;
+  }
+  std::vector<uint8_t> player;
+  std::string error;
+  if (!ReadPlayerTemplate(&player, &error)) {
+    *failure = Error(error);
+    return false;
+  }
+  std::string message;
+  if (!BuildQuizExecutable(player, *quiz, executable, &message)) {
+    *failure = Error("the built-in player: " + message);
+    return false;
+  }
+  return true;
+}
+
 extern "C" {
 
 int WebCheckSource(const char* path) {
@@ -212,19 +219,10 @@ int WebCheckSource(const char* path) {
 int WebBuildSource(const char* path) {
   return Guarded([&]() {
     CompiledQuiz quiz;
-    std::vector<Diagnostic> diagnostics;
-    if (!CompileDraft(path, &quiz, &diagnostics)) {
-      return FinishCall("{\"ok\":false,\"diagnostics\":" + DiagnosticsJson(diagnostics) + "}", 0);
-    }
-    std::vector<uint8_t> player;
-    std::string error;
-    if (!ReadPlayerTemplate(&player, &error)) {
-      return FinishCall(Error(error), 0);
-    }
     std::vector<uint8_t> executable;
-    std::string message;
-    if (!BuildQuizExecutable(player, quiz, &executable, &message)) {
-      return FinishCall(Error("the built-in player: " + message), 0);
+    std::string failure;
+    if (!BuildDraft(path, &quiz, &executable, &failure)) {
+      return FinishCall(failure, 0);
     }
     return FinishCall(std::string(executable.begin(), executable.end()), 1);
   });

@@ -77,6 +77,15 @@ export function draftCore(core) {
       return core.resultBytes();
     },
 
+    // The draft's package for a learning platform (version '1.2' or '2004'),
+    // as `trivo build --scorm` makes it; throws (with `diagnostics`) when it fails.
+    scormPackage(version, pageTemplate) {
+      const ok = core.withStrings([SOURCE_PATH], (p) =>
+        core.withBytes(pageTemplate, (t, n) => core.m._WebBuildScorm(p, version === '1.2' ? 12 : 2004, t, n)));
+      if (ok !== 1) throw Object.assign(new Error(core.resultJson().error ?? ''), core.resultJson());
+      return core.resultBytes();
+    },
+
     // [{path, bytes}] of the source and media `trivo unpack` writes for an
     // executable; throws with the tool's message.
     unpack(exeBytes) {

@@ -365,5 +365,6 @@ export function renderDiagnostics() {
   line.className = `summary-line ${errors ? 'has-errors' : warnings ? 'has-warnings' : 'clean'}`;
   $('download').disabled = errors > 0;
   $('download-html').disabled = errors > 0;
+  for (const button of document.querySelectorAll('.download-scorm')) button.disabled = errors > 0;
   $('play-here').disabled = errors > 0;
 }

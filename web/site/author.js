@@ -270,14 +270,18 @@ async function exportAside() {
   if (aside) saveFile(await keptDraftZip(aside), 'draft-set-aside.zip', 'application/zip');
 }
 
+function showBuildFailure(error) {
+  const details = (error.diagnostics || []).map((d) => d.message).join(' ');
+  showNotice([state.t('buildFailed', details || failure(error))], true);
+}
+
 function buildExe() {
   runCheck();
   if (state.errors > 0) return null;
   try {
     return core.build();
   } catch (error) {
-    const details = (error.diagnostics || []).map((d) => d.message).join(' ');
-    showNotice([state.t('buildFailed', details || failure(error))], true);
+    showBuildFailure(error);
     return null;
   }
 }
@@ -292,18 +296,37 @@ function download() {
 
 // The quiz's one-file page, as `trivo html` makes it from the page template
 // the site serves beside the core.
+async function pageTemplate() {
+  const response = await fetch('core/quiz-page-template.html');
+  if (!response.ok) throw new Error(`core/quiz-page-template.html: ${response.status}`);
+  return new Uint8Array(await response.arrayBuffer());
+}
+
 async function downloadPage() {
   const version = state.version;
   const bytes = buildExe();
   if (!bytes) return;
   try {
-    const response = await fetch('core/quiz-page-template.html');
-    if (!response.ok) throw new Error(`core/quiz-page-template.html: ${response.status}`);
-    const page = core.quizPage(bytes, new Uint8Array(await response.arrayBuffer()));
+    const page = core.quizPage(bytes, await pageTemplate());
     saveFile(page, `${fileStem(state.model.title)}.html`, 'text/html');
     exported(version);
   } catch (error) {
     showNotice([state.t('buildFailed', failure(error))], true);
+  }
+}
+
+// The package for a learning platform, as `trivo build --scorm` makes it,
+// with the source's pass mark.
+async function downloadScorm(scorm) {
+  const version = state.version;
+  runCheck();
+  if (state.errors > 0) return;
+  try {
+    const zip = core.scormPackage(scorm, await pageTemplate());
+    saveFile(zip, `${fileStem(state.model.title)}-SCORM-${scorm}.zip`, 'application/zip');
+    exported(version);
+  } catch (error) {
+    showBuildFailure(error);
   }
 }
 
@@ -471,6 +494,9 @@ function wire() {
   $('export-aside').addEventListener('click', () => task(exportAside));
   $('download').addEventListener('click', download);
   $('download-html').addEventListener('click', () => task(downloadPage));
+  for (const button of document.querySelectorAll('.download-scorm')) {
+    button.addEventListener('click', () => task(() => downloadScorm(button.dataset.scorm)));
+  }
   $('play-here').addEventListener('click', playHere);
   document.addEventListener('dragover', (event) => {
     event.preventDefault();

@@ -139,6 +139,7 @@ test('a picture quiz made in the form: diagnostics come and go, answers tried, t
   assert.match(error, /^error: question 1 answer holds the character U\+1F600/);
   assert.equal(await page.locator(`#q${q1}-answer`).getAttribute('aria-invalid'), 'true');
   assert.equal(await page.locator('#download').isDisabled(), true, 'an error holds the download');
+  assert.ok(await page.locator('#download-scorm-2004').isDisabled(), 'and the SCORM one');
   assert.match(await page.locator('#summary-line').textContent(), /^1 error, 1 warning\./);
   await shoot(page, 'author-en-diagnostics');
   await type(page, `#q${q1}-answer`, 'Pomme');
@@ -187,6 +188,13 @@ test('a picture quiz made in the form: diagnostics come and go, answers tried, t
   assert.equal(pageFile.suggestedFilename(), 'Fruits-du-verger.html');
   assert.equal(runTool(['build', '--html', join(exported, 'quiz.toml'), '-o', join(work, 'native.html')]).code, 0);
   assert.ok(readFileSync(await pageFile.path()).equals(readFileSync(join(work, 'native.html'))), 'quiz.html differs');
+  const scormDownload = page.waitForEvent('download');
+  await page.locator('#download-scorm-12').click();
+  const scormFile = await scormDownload;
+  assert.equal(scormFile.suggestedFilename(), 'Fruits-du-verger-SCORM-1.2.zip');
+  const scormBuilt = runTool(['build', '--scorm', '1.2', join(exported, 'quiz.toml'), '-o', join(work, 'native.zip')]);
+  assert.equal(scormBuilt.code, 0, scormBuilt.err);
+  assert.ok(readFileSync(await scormFile.path()).equals(readFileSync(join(work, 'native.zip'))), 'the SCORM zip differs');
   mkdirSync(pageQuiz, { recursive: true });
   writeFileSync(join(pageQuiz, 'quiz.exe'), exe);
   writeFileSync(join(pageQuiz, 'quiz.title'), title);
@@ -207,6 +215,7 @@ test('a picture quiz made in the form: diagnostics come and go, answers tried, t
   // The same page in French and at a phone's width.
   await page.locator('button[data-lang=fr]').click();
   assert.equal(await page.locator('#download').textContent(), 'Télécharger quiz.exe');
+  assert.match(await page.locator('.scorm-choice').textContent(), /^Télécharger pour une plateforme d’apprentissage \(SCORM\)/);
   assert.equal(await page.locator('html').getAttribute('lang'), 'fr');
   await shoot(page, 'author-fr');
   await page.setViewportSize({ width: 390, height: 844 });

@@ -6,7 +6,7 @@ import { spawnSync } from 'node:child_process';
 import { cpSync, mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
-import { newCore, quizDir, repoDir, runTool, siteDir } from './core-support.mjs';
+import { quizDir, repoDir, runTool, siteDir } from './core-support.mjs';
 import { startSite } from './site-support.mjs';
 
 const port = 19000 + (process.pid % 1000);
@@ -214,23 +214,6 @@ test('SCORM 2004: scaled score, completion and success apart, everything kept as
   assert.deepEqual(kept, [...right, ...texts.slice(154)].map(([, text]) => text));
   assert.ok(await again.quiz.locator('#problem').isHidden());
   await again.close();
-});
-
-test('the core packs the open quiz around a page, as the authoring page downloads it', async () => {
-  const core = await newCore();
-  core.openQuiz(readFileSync(join(quizDir, 'text.exe')));
-  const page = new TextEncoder().encode('<html><head></head></html>');
-  assert.equal(core.withBytes(page, (p, n) => core.m._WebScormPackage(2004, 67, p, n)), 1);
-  const zip = join(root, 'core.zip');
-  writeFileSync(zip, core.resultBytes());
-  const listing = spawnSync('python3', ['-c', `import zipfile,sys
-z=zipfile.ZipFile(sys.argv[1]); print(z.namelist()); print(z.read('imsmanifest.xml').decode()); print(z.read('quiz.html').decode())`, zip]);
-  const text = listing.stdout.toString();
-  assert.match(text, /\['imsmanifest.xml', 'quiz.html'\]/);
-  assert.match(text, /<title>Grands romans français<\/title>/);
-  assert.match(text, /minNormalizedMeasure>0.67</);
-  assert.match(text, /content="67"/);
-  assert.equal(core.withBytes(page, (p, n) => core.m._WebScormPackage(13, 67, p, n)), 0);
 });
 
 test('outside a platform the page plays as before', async () => {
