@@ -49,6 +49,19 @@ std::string Resources(const char* scormTypeAttribute) {
          kScormLaunchFile + "\"/>\n    </resource>\n  </resources>\n</manifest>\n";
 }
 
+// The one organisation with the quiz as its one item; `itemExtra` is what
+// each version adds to the item (its pass mark).
+std::string Organization(const std::string& title, const std::string& itemExtra) {
+  return "  <organizations default=\"trivo-organization\">\n"
+         "    <organization identifier=\"trivo-organization\">\n"
+         "      <title>" +
+         title +
+         "</title>\n"
+         "      <item identifier=\"trivo-item\" identifierref=\"trivo-sco\">\n"
+         "        <title>" +
+         title + "</title>\n" + itemExtra + "      </item>\n    </organization>\n  </organizations>\n";
+}
+
 std::string Manifest12(const ScormQuiz& quiz, const std::string& title) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<manifest identifier=\"trivo-quiz\" version=\"1.0\"\n"
@@ -58,16 +71,9 @@ std::string Manifest12(const ScormQuiz& quiz, const std::string& title) {
          "  xsi:schemaLocation=\"http://www.imsproject.org/xsd/imscp_rootv1p1p2 imscp_rootv1p1p2.xsd "
          "http://www.adlnet.org/xsd/adlcp_rootv1p2 adlcp_rootv1p2.xsd\">\n"
          "  <metadata>\n    <schema>ADL SCORM</schema>\n    <schemaversion>1.2</schemaversion>\n  "
-         "</metadata>\n"
-         "  <organizations default=\"trivo-organization\">\n"
-         "    <organization identifier=\"trivo-organization\">\n"
-         "      <title>" +
-         title +
-         "</title>\n"
-         "      <item identifier=\"trivo-item\" identifierref=\"trivo-sco\">\n"
-         "        <title>" +
-         title + "</title>\n        <adlcp:masteryscore>" + std::to_string(PassQuestions(quiz)) +
-         "</adlcp:masteryscore>\n      </item>\n    </organization>\n  </organizations>\n" +
+         "</metadata>\n" +
+         Organization(title, "        <adlcp:masteryscore>" + std::to_string(PassQuestions(quiz)) +
+                                 "</adlcp:masteryscore>\n") +
          Resources("adlcp:scormtype");
 }
 
@@ -88,23 +94,16 @@ std::string Manifest2004(const ScormQuiz& quiz, const std::string& title) {
          "http://www.adlnet.org/xsd/adlcp_v1p3 adlcp_v1p3.xsd http://www.imsglobal.org/xsd/imsss "
          "imsss_v1p0.xsd\">\n"
          "  <metadata>\n    <schema>ADL SCORM</schema>\n"
-         "    <schemaversion>2004 4th Edition</schemaversion>\n  </metadata>\n"
-         "  <organizations default=\"trivo-organization\">\n"
-         "    <organization identifier=\"trivo-organization\">\n"
-         "      <title>" +
-         title +
-         "</title>\n"
-         "      <item identifier=\"trivo-item\" identifierref=\"trivo-sco\">\n"
-         "        <title>" +
-         title +
-         "</title>\n"
-         "        <imsss:sequencing>\n          <imsss:objectives>\n"
-         "            <imsss:primaryObjective objectiveID=\"trivo-pass\" satisfiedByMeasure=\"true\">\n"
-         "              <imsss:minNormalizedMeasure>" +
-         Measure(quiz.passScore) +
-         "</imsss:minNormalizedMeasure>\n"
-         "            </imsss:primaryObjective>\n          </imsss:objectives>\n"
-         "        </imsss:sequencing>\n      </item>\n    </organization>\n  </organizations>\n" +
+         "    <schemaversion>2004 4th Edition</schemaversion>\n  </metadata>\n" +
+         Organization(
+             title,
+             "        <imsss:sequencing>\n          <imsss:objectives>\n"
+             "            <imsss:primaryObjective objectiveID=\"trivo-pass\" satisfiedByMeasure=\"true\">\n"
+             "              <imsss:minNormalizedMeasure>" +
+                 Measure(quiz.passScore) +
+                 "</imsss:minNormalizedMeasure>\n"
+                 "            </imsss:primaryObjective>\n          </imsss:objectives>\n"
+                 "        </imsss:sequencing>\n") +
          Resources("adlcp:scormType");
 }
 

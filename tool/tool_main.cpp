@@ -233,15 +233,24 @@ int WriteScormPackage(const ScormRequest& request, const std::vector<uint8_t>& e
   return kExitOk;
 }
 
+// Reads a quiz executable named on the command line and what it carries;
+// false once the reason is printed.
+bool ReadQuizExecutable(const std::string& exePath, std::vector<uint8_t>* bytes, UnpackedQuiz* unpacked) {
+  if (!ReadCommandLineFile(exePath, bytes, "the file")) {
+    return false;
+  }
+  std::string message;
+  if (!UnpackQuizExecutable(*bytes, unpacked, &message)) {
+    std::cerr << exePath << ": " << message << "\n";
+    return false;
+  }
+  return true;
+}
+
 int RunScorm(const ScormRequest& request, const std::string& exePath, const std::string& output) {
   std::vector<uint8_t> bytes;
-  if (!ReadCommandLineFile(exePath, &bytes, "the file")) {
-    return kExitInvalid;
-  }
   UnpackedQuiz unpacked;
-  std::string message;
-  if (!UnpackQuizExecutable(bytes, &unpacked, &message)) {
-    std::cerr << exePath << ": " << message << "\n";
+  if (!ReadQuizExecutable(exePath, &bytes, &unpacked)) {
     return kExitInvalid;
   }
   if (RefuseOverwritingInput(fs::u8path(output), fs::u8path(exePath), "the quiz executable")) {
@@ -320,13 +329,8 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
 
 int RunUnpack(const std::string& exePath, const std::string& directory, bool force) {
   std::vector<uint8_t> bytes;
-  if (!ReadCommandLineFile(exePath, &bytes, "the file")) {
-    return kExitInvalid;
-  }
   UnpackedQuiz unpacked;
-  std::string message;
-  if (!UnpackQuizExecutable(bytes, &unpacked, &message)) {
-    std::cerr << exePath << ": " << message << "\n";
+  if (!ReadQuizExecutable(exePath, &bytes, &unpacked)) {
     return kExitInvalid;
   }
   const fs::path folder = fs::u8path(directory);
