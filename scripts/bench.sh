@@ -29,6 +29,9 @@ ninja -C build/native -j "$jobs" trivo >/dev/null
 echo "== the demo quiz as one web page"
 build/native/tool/trivo build --html examples/demo/quiz.toml -o build/demo-quiz.html >/dev/null
 echo "demo quiz.html: $(stat -c %s build/demo-quiz.html) bytes (goal: at most $((450 * 1024)))"
+if [ -f web/site/core/trivo-play-core.wasm ]; then
+  echo "play core: $(stat -c %s web/site/core/trivo-play-core.wasm) bytes of wasm (goal: at most $((300 * 1024)))"
+fi
 echo "== build time of the 96-picture quiz"
 bench/build/build_speed.sh "${TRIVO_BENCH_ROUNDS:-7}"
 echo "== start-up of quiz players under Wine"

@@ -18,8 +18,12 @@ source scripts/configure-and-build.sh
 configure_and_build windows trivo-player -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 # em++ needs acorn from Debian's node modules.
 export NODE_PATH=/usr/share/nodejs
-configure_and_build wasm trivo_web -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DTRIVO_PLAYER_TEMPLATE="$build/windows/app/trivo-player.exe"
+wasm_options=(-DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
+  -DCMAKE_BUILD_TYPE=Release -DTRIVO_PLAYER_TEMPLATE="$build/windows/app/trivo-player.exe")
+# The authoring core, then the play core with the one-file page template
+# that "Download quiz.html" fetches.
+configure_and_build wasm trivo_web "${wasm_options[@]}"
+configure_and_build wasm trivo_quiz_page_template "${wasm_options[@]}"
 
 echo "Authoring page: http://127.0.0.1:$port/author.html"
 echo "Web player:     http://127.0.0.1:$port/play.html"

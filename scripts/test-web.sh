@@ -41,7 +41,8 @@ else
   echo "0 passed, 1 failed"
   exit 1
 fi
-echo "core: $(stat -c %s web/site/core/trivo-core.wasm) bytes of wasm, $(stat -c %s web/site/core/trivo-core.js) of loader"
+echo "authoring core: $(stat -c %s web/site/core/trivo-core.wasm) bytes of wasm, $(stat -c %s web/site/core/trivo-core.js) of loader"
+echo "play core: $(stat -c %s web/site/core/trivo-play-core.wasm) bytes of wasm, $(stat -c %s web/site/core/trivo-play-core.js) of loader"
 page_template=$root/build/wasm/quiz-page-template.html
 echo "one-file page template: $(stat -c %s "$page_template") bytes"
 $build_only && exit 0

@@ -2,9 +2,9 @@
 // player's fields; the expected answer must be a text a quiz can carry.
 #include "tool/judge_text.h"
 
+#include "content/text_1252.h"
 #include "play/verdict_rules.h"
 #include "tool/quiz_source.h"
-#include "tool/text_1252.h"
 
 bool JudgeUtf8(const std::string& expected, const std::string& typed, std::string* verdict,
                std::string* error) {

@@ -24,11 +24,11 @@
 #include <map>
 
 #include "content/quiz_colours.h"
+#include "content/text_1252.h"
 #include "media/picture_rules.h"
 #include "play/verdict_rules.h"
 #include "tool/picture_check.h"
 #include "tool/player_fonts.h"
-#include "tool/text_1252.h"
 
 namespace {
 

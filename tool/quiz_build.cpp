@@ -14,13 +14,13 @@
 #include <sstream>
 
 #include "content/quiz_loader.h"
+#include "content/text_1252.h"
 #include "media/clip_format.h"
 #include "media/picture_rules.h"
 #include "resources/resource_ids.h"
 #include "tool/pe_image.h"
 #include "tool/picture_check.h"
 #include "tool/picture_fit.h"
-#include "tool/text_1252.h"
 
 namespace {
 

@@ -31,6 +31,7 @@
 #include "content/block_decoder.h"
 #include "content/quiz_colours.h"
 #include "content/quiz_document.h"
+#include "content/text_1252.h"
 #include "media/clip_format.h"
 #include "resources/resource_ids.h"
 #include "tool/file_io.h"
@@ -38,7 +39,6 @@
 #include "tool/picture_prepare.h"
 #include "tool/player_preview.h"
 #include "tool/png_error_text.h"
-#include "tool/text_1252.h"
 #include "tool/toml_prescan.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "tool/text_1252.h"
+#include "content/text_1252.h"
 
 namespace {
 

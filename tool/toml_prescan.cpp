@@ -17,7 +17,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tool/text_1252.h"
+#include "content/text_1252.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "content/text_1252.h"
 #include "tests/tool/tool_test_support.h"
-#include "tool/text_1252.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include <toml++/toml.h>
 
 #include "content/quiz_colours.h"
+#include "content/text_1252.h"
 #include "play/play_rules.h"
 #include "play/verdict_rules.h"
 #include "tool/file_io.h"
@@ -23,7 +24,6 @@
 #include "tool/png_error_text.h"
 #include "tool/quiz_build.h"
 #include "tool/quiz_source.h"
-#include "tool/text_1252.h"
 #include "web/core/web_draft.h"
 #include "web/core/web_result.h"
 

@@ -52,4 +52,9 @@ int WebTomlQuote(const char* utf8);
 
 // The colour of the player's labels on a background, "#000000" or "#FFFFFF".
 int WebLabelColour(int red, int green, int blue);
+
+// The tool's reading paths (web_tool_paths.cpp), for the tests and the page.
+int WebJudge(const char* expectedUtf8, const char* typedUtf8);  // as `trivo judge`
+int WebDecodePng(const uint8_t* bytes, size_t size);            // as `trivo decode`: BMP or error JSON
+int WebUnpack(const uint8_t* bytes, size_t size);               // as `trivo unpack`: quiz.toml or error
 }

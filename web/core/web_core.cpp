@@ -20,16 +20,12 @@
 #include "content/quiz_outcome.h"
 #include "content/quiz_pack.h"
 #include "content/sha256.h"
+#include "content/text_1252.h"
 #include "media/picture_rules.h"
 #include "play/answers_file.h"
 #include "play/play_rules.h"
 #include "play/play_session.h"
 #include "resources/resource_ids.h"
-#include "tool/judge_text.h"
-#include "tool/picture_check.h"
-#include "tool/quiz_build.h"
-#include "tool/quiz_source.h"
-#include "tool/text_1252.h"
 #include "web/core/web_media.h"
 #include "web/core/web_pack.h"
 #include "web/core/web_result.h"
@@ -97,13 +93,7 @@ int Guarded(Call call) {
 // --- the quiz -------------------------------------------------------------
 
 std::string HashHex(const std::vector<uint8_t>& bytes) {
-  uint64_t h = 14695981039346656037ull;  // FNV-1a, 64 bits
-  for (uint8_t b : bytes) {
-    h = (h ^ b) * 1099511628211ull;
-  }
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
-  return hex;
+  return Fnv1a64Hex(bytes);
 }
 
 CodedBlock PatchBlock(const std::vector<ResourceEntry>& resources, int id) {
@@ -412,47 +402,6 @@ int WebResource(const char* type, int id) {
       return Finish("", 0);
     }
     return Finish(std::string(entry->data.begin(), entry->data.end()), 1);
-  });
-}
-
-int WebJudge(const char* expectedUtf8, const char* typedUtf8) {
-  return Guarded([&] {
-    std::string verdict;
-    std::string error;
-    if (!JudgeUtf8(expectedUtf8 != nullptr ? expectedUtf8 : "", typedUtf8 != nullptr ? typedUtf8 : "",
-                   &verdict, &error)) {
-      return Finish(error, 0);
-    }
-    return Finish(verdict, 1);
-  });
-}
-
-int WebDecodePng(const uint8_t* bytes, size_t size) {
-  return Guarded([&] {
-    std::vector<uint8_t> bmp;
-    uint32_t errorCode = 0;
-    if (!DecodePngToBmp(Bytes(bytes, size), &bmp, &errorCode)) {
-      return Finish(std::to_string(errorCode), 0);
-    }
-    return Finish(std::string(bmp.begin(), bmp.end()), 1);
-  });
-}
-
-int WebUnpack(const uint8_t* bytes, size_t size) {
-  return Guarded([&] {
-    UnpackedQuiz unpacked;
-    std::string message;
-    if (!UnpackQuizExecutable(Bytes(bytes, size), &unpacked, &message)) {
-      return Failed(message);
-    }
-    std::string out = "{\"ok\":true,\"toml\":" + Utf8(FormatQuizSource(unpacked)) + ",\"media\":[";
-    for (size_t i = 0; i < unpacked.media.size(); ++i) {
-      std::vector<uint8_t>& media = unpacked.media[i].bytes;
-      out += (i > 0 ? "," : "");
-      out += "{\"name\":" + Utf8(MediaFileName(unpacked.media[i])) +
-             ",\"size\":" + std::to_string(media.size()) + ",\"hash\":" + Utf8(HashHex(media)) + "}";
-    }
-    return Finish(out + "]}", 1);
   });
 }
 }

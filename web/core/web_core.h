@@ -53,11 +53,6 @@ int WebAnswersFileName(const char* exeName);
 // The data of resource `id` of the named type ("PATCH", "IMG") of the open
 // quiz, as stored.
 int WebResource(const char* type, int id);
-
-// The tool's paths, for the tests and the authoring page.
-int WebJudge(const char* expectedUtf8, const char* typedUtf8);  // as `trivo judge`
-int WebDecodePng(const uint8_t* bytes, size_t size);            // as `trivo decode`: BMP or error JSON
-int WebUnpack(const uint8_t* bytes, size_t size);               // as `trivo unpack`: quiz.toml or error
 }
 
 // The quiz of the open session, or null (for the calls in web_scorm.cpp).

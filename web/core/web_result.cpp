@@ -54,3 +54,13 @@ std::string JsonString(const std::string& utf8) {
 std::string JsonBool(bool value) {
   return value ? "true" : "false";
 }
+
+std::string Fnv1a64Hex(const std::vector<uint8_t>& bytes) {
+  uint64_t h = 14695981039346656037ull;
+  for (uint8_t b : bytes) {
+    h = (h ^ b) * 1099511628211ull;
+  }
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
+  return hex;
+}

@@ -3,7 +3,9 @@
 // the JSON most results are written in.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // The buffer itself, for calls that fill it piece by piece.
 std::string& ResultBuffer();
@@ -15,3 +17,7 @@ int FinishCall(std::string text, int code);
 void JsonQuote(std::string& out, const std::string& utf8);
 std::string JsonString(const std::string& utf8);
 std::string JsonBool(bool value);
+
+// FNV-1a 64 of the bytes in 16 hex digits: a quick fingerprint, not a key
+// anyone could not forge.
+std::string Fnv1a64Hex(const std::vector<uint8_t>& bytes);

@@ -3,8 +3,8 @@
 // types the field's expected answer back, which earns the same verdict. The
 // play-only core links it, so nothing here reaches the tool's packaging.
 #include "content/quiz_document.h"
+#include "content/text_1252.h"
 #include "play/play_state.h"
-#include "tool/text_1252.h"
 #include "web/core/web_core.h"
 #include "web/core/web_result.h"
 

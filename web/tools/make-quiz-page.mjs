@@ -83,7 +83,7 @@ function dataBlock(id, text) {
 let page = read('play.html').replace(/<meta http-equiv="Content-Security-Policy"[^>]*>\n/, '');
 const wasm = deflateRawSync(readFileSync(join(coreDir, 'trivo-play-core.wasm')), { level: 9 });
 page = page.replace(/<link rel="stylesheet" href="([\w-]+\.css)">/g, (tag, name) => inline('style', 'style', read(name)));
-page = page.replace(/<script src="core\/trivo-core\.js"><\/script>\n/, () =>
+page = page.replace(/<script src="core\/trivo-play-core\.js"><\/script>\n/, () =>
   dataBlock('trivo-core-wasm', wasm.toString('base64')) + dataBlock('trivo-quiz', PLACEHOLDER) +
   inline('script', 'script', coreScript()) + '\n');
 page = page.replace(/<script type="module" src="([\w-]+\.js)"><\/script>/g, (tag, name) =>

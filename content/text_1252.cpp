@@ -2,7 +2,7 @@
 // typographic characters; the table below gives those 32 code points (the
 // five unassigned bytes keep their C1 code point so every byte survives a
 // round trip).
-#include "tool/text_1252.h"
+#include "content/text_1252.h"
 
 #include <cstdio>
 
