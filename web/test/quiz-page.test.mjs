@@ -170,7 +170,11 @@ test('picture page: answers kept under the SHA-256 across a reload, Sauver as pl
 
   const other = Buffer.from(answers.map((a) => a + '\r\n').join(''), 'latin1');
   await page.locator('#answers-file').setInputFiles({ name: 'picture.txt', mimeType: 'text/plain', buffer: other });
-  assert.equal(await page.locator('#score').textContent(), ` ${answers.length} / ${answers.length}`);
+  // The file is read asynchronously: the score follows once it is judged.
+  const all = ` ${answers.length} / ${answers.length}`;
+  await page.waitForFunction((text) => document.querySelector('#score').textContent === text, all, { timeout: 5000 })
+    .catch(() => {});
+  assert.equal(await page.locator('#score').textContent(), all);
   assert.ok((await download(page, 'F2')).bytes.equals(other));
   assert.deepEqual(page.errors, []);
   await offline.close();
