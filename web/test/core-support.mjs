@@ -14,10 +14,12 @@ export const tool = process.env.TRIVO_TOOL || join(repoDir, 'build', 'native', '
 // Built example quizzes (scripts/test-web.sh makes them).
 export const quizDir = process.env.TRIVO_WEB_QUIZZES || join(repoDir, 'build', 'web-quizzes');
 
-export async function newCore() {
+// The authoring core (everything), or with `name` 'trivo-play-core' the
+// small core play.html and the one-file page load.
+export async function newCore(name = 'trivo-core') {
   const require = createRequire(import.meta.url);
-  const factory = require(join(siteDir, 'core', 'trivo-core.js'));
-  const wasmBinary = readFileSync(join(siteDir, 'core', 'trivo-core.wasm'));
+  const factory = require(join(siteDir, 'core', `${name}.js`));
+  const wasmBinary = readFileSync(join(siteDir, 'core', `${name}.wasm`));
   return loadCore(factory, { wasmBinary });
 }
 

@@ -214,3 +214,28 @@ test('calls without an open quiz or with hostile arguments answer, never trap', 
   assert.equal(fresh.fillFrom(-1, 'x').ok, true);
   assert.equal(fresh.openQuiz(Buffer.alloc(0)).ok, false);
 });
+
+test('the play core opens every example, judges as trivo judge and writes the answers file the Windows player reads', async () => {
+  const play = await newCore('trivo-play-core');
+  for (const name of quizzes) {
+    const exe = readFileSync(join(quizDir, name));
+    const expected = [...core.unpack(exe).toml.matchAll(/^answer2? = "(.*)"$/gm)].map((m) => m[1]);
+    const opened = play.openQuiz(exe);
+    assert.ok(opened.ok, name);
+    assert.deepEqual(opened.quiz, core.openQuiz(exe).quiz, name);
+    const fields = opened.state.fields.length;
+    const typed = [];
+    for (let k = 1; k <= fields; k++) {
+      const answer = expected[k - 1] ?? '';
+      const text = k % 3 === 0 ? 'zzzz' : k % 3 === 1 ? answer : answer + 'x';
+      typed.push(text);
+      const state = play.typeField(k, text);
+      assert.equal(state.fields[k - 1].status + '\n', runTool(['judge', answer, text]).out.toString('utf8'), `${name} ${k}`);
+    }
+    const file = Buffer.from(play.answersFile());
+    assert.ok(file.equals(Buffer.from(typed.map((text) => text + '\r\n').join(''), 'latin1')), name);
+    core.openQuiz(exe);
+    assert.deepEqual(core.loadAnswers(file).fields, play.loadAnswers(file).fields, name);
+  }
+});
+
