@@ -224,27 +224,11 @@ bool ResourceName::operator==(const ResourceName& other) const {
   return isId ? id == other.id : Upper(text) == Upper(other.text);
 }
 
-PeError ParsePeImage(std::vector<uint8_t> bytes, PeImage* image) {
-  *image = PeImage();
-  image->bytes = std::move(bytes);
-  ByteReader in(image->bytes);
-  if (image->bytes.size() < 0x40 || in.Le16(0) != 0x5A4D) {
-    return PeError::NotExecutable;
-  }
-  const uint32_t peOffset = in.Le32(kDosLfanewOffset);
-  if (!in.Has(peOffset, 4 + kCoffHeaderSize)) {
-    return PeError::Truncated;
-  }
-  if (in.Le32(peOffset) != 0x00004550) {
-    return PeError::NotExecutable;
-  }
-  image->coffOffset = peOffset + 4;
-  const uint16_t sectionCount = in.Le16(image->coffOffset + 2);
-  const uint16_t optionalSize = in.Le16(image->coffOffset + 16);
-  image->optionalOffset = image->coffOffset + kCoffHeaderSize;
-  if (!in.Has(image->optionalOffset, optionalSize) || optionalSize < 2) {
-    return PeError::Truncated;
-  }
+namespace {
+
+// The optional header's alignments, header size and data directories, for a
+// PE32 or PE32+ header of optionalSize bytes.
+PeError ReadOptionalHeader(ByteReader& in, uint16_t optionalSize, PeImage* image) {
   const uint16_t magic = in.Le16(image->optionalOffset);
   uint32_t rvaCountOffset = 0;
   if (magic == kPe32PlusMagic) {
@@ -274,7 +258,11 @@ PeError ParsePeImage(std::vector<uint8_t> bytes, PeImage* image) {
   if (image->sizeOfHeaders > image->bytes.size() || image->sizeOfHeaders > image->sectionAlignment * 16ull) {
     return PeError::UnsupportedFormat;
   }
-  image->sectionTableOffset = image->optionalOffset + optionalSize;
+  return PeError::None;
+}
+
+// The section headers, each checked to lie inside the file and the address space.
+PeError ReadSectionTable(ByteReader& in, uint16_t sectionCount, PeImage* image) {
   if (!in.Has(image->sectionTableOffset, static_cast<uint64_t>(kSectionHeaderSize) * sectionCount)) {
     return PeError::Truncated;
   }
@@ -296,6 +284,41 @@ PeError ParsePeImage(std::vector<uint8_t> bytes, PeImage* image) {
       return PeError::BadSectionTable;
     }
     image->sections.push_back(section);
+  }
+  return PeError::None;
+}
+
+}  // namespace
+
+PeError ParsePeImage(std::vector<uint8_t> bytes, PeImage* image) {
+  *image = PeImage();
+  image->bytes = std::move(bytes);
+  ByteReader in(image->bytes);
+  if (image->bytes.size() < 0x40 || in.Le16(0) != 0x5A4D) {
+    return PeError::NotExecutable;
+  }
+  const uint32_t peOffset = in.Le32(kDosLfanewOffset);
+  if (!in.Has(peOffset, 4 + kCoffHeaderSize)) {
+    return PeError::Truncated;
+  }
+  if (in.Le32(peOffset) != 0x00004550) {
+    return PeError::NotExecutable;
+  }
+  image->coffOffset = peOffset + 4;
+  const uint16_t sectionCount = in.Le16(image->coffOffset + 2);
+  const uint16_t optionalSize = in.Le16(image->coffOffset + 16);
+  image->optionalOffset = image->coffOffset + kCoffHeaderSize;
+  if (!in.Has(image->optionalOffset, optionalSize) || optionalSize < 2) {
+    return PeError::Truncated;
+  }
+  PeError error = ReadOptionalHeader(in, optionalSize, image);
+  if (error != PeError::None) {
+    return error;
+  }
+  image->sectionTableOffset = image->optionalOffset + optionalSize;
+  error = ReadSectionTable(in, sectionCount, image);
+  if (error != PeError::None) {
+    return error;
   }
   return in.ok ? PeError::None : PeError::Truncated;
 }

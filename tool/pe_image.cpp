@@ -224,6 +224,121 @@ void WriteSectionHeader(PeImage* image, size_t index) {
   Put32(&image->bytes, at + 36, section.characteristics);
 }
 
+// The index of the section whose place the new tree can take, or the number
+// of sections when a new one must be appended. The old resource section can
+// be rebuilt in place only when it is the last section both in the image and
+// in the file.
+size_t ReusableResourceSection(const PeImage& image, uint32_t oldRva, uint32_t oldSize) {
+  if (image.sections.empty() || oldSize == 0) {
+    return image.sections.size();
+  }
+  const size_t last = image.sections.size() - 1;
+  const PeSection& section = image.sections[last];
+  uint64_t fileEnd = 0;
+  uint64_t othersEnd = image.sizeOfHeaders;
+  for (size_t i = 0; i < image.sections.size(); ++i) {
+    const PeSection& other = image.sections[i];
+    const uint64_t end = other.rawSize == 0 ? 0 : static_cast<uint64_t>(other.rawPointer) + other.rawSize;
+    fileEnd = std::max(fileEnd, end);
+    if (i != last) {
+      othersEnd = std::max(othersEnd, end);
+    }
+  }
+  const bool holdsTree = oldRva >= section.virtualAddress &&
+                         static_cast<uint64_t>(oldRva) + oldSize <=
+                             static_cast<uint64_t>(section.virtualAddress) + SectionSpan(section);
+  const bool lastInFile = static_cast<uint64_t>(section.rawPointer) + section.rawSize >= fileEnd &&
+                          AlignUp(fileEnd, image.fileAlignment) >= image.bytes.size() &&
+                          section.rawPointer != 0 && section.rawSize != 0 &&
+                          othersEnd <= section.rawPointer &&
+                          static_cast<uint64_t>(section.rawPointer) + section.rawSize <= image.bytes.size();
+  return holdsTree && lastInFile ? last : image.sections.size();
+}
+
+// Where an appended section goes: after the image in memory and at the end
+// of the file, provided the section table has a free header's room.
+PeError PlaceAppendedSection(const PeImage& image, uint32_t* virtualAddress, uint64_t* rawPointer) {
+  const uint64_t tableEnd =
+      image.sectionTableOffset + static_cast<uint64_t>(kSectionHeaderSize) * (image.sections.size() + 1);
+  uint64_t firstRaw = image.sizeOfHeaders;
+  for (const PeSection& section : image.sections) {
+    if (section.rawSize != 0) {
+      firstRaw = std::min<uint64_t>(firstRaw, section.rawPointer);
+    }
+  }
+  if (tableEnd > firstRaw || tableEnd > image.bytes.size()) {
+    return PeError::NoRoomForSection;
+  }
+  for (uint64_t i = tableEnd - kSectionHeaderSize; i < tableEnd; ++i) {
+    if (image.bytes[i] != 0) {
+      return PeError::NoRoomForSection;
+    }
+  }
+  const uint64_t imageEnd = ImageEnd(image);
+  if (imageEnd >= 0xFFFFFFFFull) {
+    return PeError::BadSectionTable;
+  }
+  *virtualAddress = static_cast<uint32_t>(imageEnd);
+  *rawPointer = image.bytes.size();
+  return PeError::None;
+}
+
+struct SectionPlacement {
+  size_t target = 0;
+  bool append = false;
+  uint32_t virtualAddress = 0;
+  uint64_t rawPointer = 0;
+  uint64_t rawSize = 0;
+};
+
+// Puts the laid-out tree into the image's bytes and section list; returns
+// how much the image's initialised data grows (or shrinks).
+int64_t InstallSection(PeImage* image, const SectionPlacement& place, const std::vector<uint8_t>& blob) {
+  int64_t initialisedDelta = 0;
+  if (place.append) {
+    PeSection section;
+    section.name = ".rsrc";
+    section.characteristics = kResourceSectionFlags;
+    image->sections.push_back(section);
+  } else if (image->sections[place.target].characteristics & kInitialisedDataFlag) {
+    initialisedDelta -= image->sections[place.target].rawSize;
+  }
+  PeSection& section = image->sections[place.target];
+  // Nothing of the old section stays in the padding before the new one.
+  image->bytes.resize(place.append ? image->bytes.size() : section.rawPointer);
+  section.virtualAddress = place.virtualAddress;
+  section.rawPointer = static_cast<uint32_t>(place.rawPointer);
+  section.virtualSize = static_cast<uint32_t>(blob.size());
+  section.rawSize = static_cast<uint32_t>(place.rawSize);
+  if (section.characteristics & kInitialisedDataFlag) {
+    initialisedDelta += section.rawSize;
+  }
+  image->bytes.resize(section.rawPointer, 0);
+  image->bytes.insert(image->bytes.end(), blob.begin(), blob.end());
+  image->bytes.resize(static_cast<size_t>(section.rawPointer) + section.rawSize, 0);
+  return initialisedDelta;
+}
+
+// Brings the headers in line with the new section: its header, the section
+// count, the resource directory, the sizes and the checksum.
+void UpdateHeaders(PeImage* image, size_t target, uint32_t directory, uint32_t treeSize,
+                   uint32_t initialised) {
+  WriteSectionHeader(image, target);
+  Put16(&image->bytes, image->coffOffset + 2, static_cast<uint16_t>(image->sections.size()));
+  Put32(&image->bytes, directory, image->sections[target].virtualAddress);
+  Put32(&image->bytes, directory + 4, treeSize);
+  // A signature no longer matches a rewritten file; drop its directory.
+  if (image->dataDirectoryCount > kSecurityDirectoryIndex) {
+    Put32(&image->bytes, image->dataDirectoryOffset + 8 * kSecurityDirectoryIndex, 0);
+    Put32(&image->bytes, image->dataDirectoryOffset + 8 * kSecurityDirectoryIndex + 4, 0);
+  }
+  Put32(&image->bytes, image->optionalOffset + kOptSizeOfInitializedData, initialised);
+  Put32(&image->bytes, image->optionalOffset + kOptSizeOfImage, static_cast<uint32_t>(ImageEnd(*image)));
+  const uint32_t checksumOffset = image->optionalOffset + kOptCheckSum;
+  Put32(&image->bytes, checksumOffset, 0);
+  Put32(&image->bytes, checksumOffset, ComputePeChecksum(image->bytes, checksumOffset));
+}
+
 }  // namespace
 
 PeError WriteResources(PeImage* image, const std::vector<ResourceEntry>& resources) {
@@ -237,67 +352,20 @@ PeError WriteResources(PeImage* image, const std::vector<ResourceEntry>& resourc
   // Read before the bytes change: the reader does not follow a resized buffer.
   const uint32_t initialised = in.Le32(image->optionalOffset + kOptSizeOfInitializedData);
 
-  // The old resource section can be rebuilt in place only when it is the
-  // last section both in the image and in the file.
-  size_t target = image->sections.size();
-  if (!image->sections.empty() && oldSize != 0) {
-    const size_t last = image->sections.size() - 1;
-    const PeSection& section = image->sections[last];
-    uint64_t fileEnd = 0;
-    uint64_t othersEnd = image->sizeOfHeaders;
-    for (size_t i = 0; i < image->sections.size(); ++i) {
-      const PeSection& other = image->sections[i];
-      const uint64_t end = other.rawSize == 0 ? 0 : static_cast<uint64_t>(other.rawPointer) + other.rawSize;
-      fileEnd = std::max(fileEnd, end);
-      if (i != last) {
-        othersEnd = std::max(othersEnd, end);
-      }
-    }
-    const bool holdsTree = oldRva >= section.virtualAddress &&
-                           static_cast<uint64_t>(oldRva) + oldSize <=
-                               static_cast<uint64_t>(section.virtualAddress) + SectionSpan(section);
-    const bool lastInFile =
-        static_cast<uint64_t>(section.rawPointer) + section.rawSize >= fileEnd &&
-        AlignUp(fileEnd, image->fileAlignment) >= image->bytes.size() && section.rawPointer != 0 &&
-        section.rawSize != 0 && othersEnd <= section.rawPointer &&
-        static_cast<uint64_t>(section.rawPointer) + section.rawSize <= image->bytes.size();
-    if (holdsTree && lastInFile) {
-      target = last;
-    }
-  }
-
   // Where the new tree goes, decided before anything changes.
-  const bool append = target == image->sections.size();
-  uint32_t virtualAddress = 0;
-  uint64_t rawPointer = 0;
-  if (append) {
-    const uint64_t tableEnd =
-        image->sectionTableOffset + static_cast<uint64_t>(kSectionHeaderSize) * (image->sections.size() + 1);
-    uint64_t firstRaw = image->sizeOfHeaders;
-    for (const PeSection& section : image->sections) {
-      if (section.rawSize != 0) {
-        firstRaw = std::min<uint64_t>(firstRaw, section.rawPointer);
-      }
+  SectionPlacement place;
+  place.target = ReusableResourceSection(*image, oldRva, oldSize);
+  place.append = place.target == image->sections.size();
+  if (place.append) {
+    const PeError error = PlaceAppendedSection(*image, &place.virtualAddress, &place.rawPointer);
+    if (error != PeError::None) {
+      return error;
     }
-    if (tableEnd > firstRaw || tableEnd > image->bytes.size()) {
-      return PeError::NoRoomForSection;
-    }
-    for (uint64_t i = tableEnd - kSectionHeaderSize; i < tableEnd; ++i) {
-      if (image->bytes[i] != 0) {
-        return PeError::NoRoomForSection;
-      }
-    }
-    const uint64_t imageEnd = ImageEnd(*image);
-    if (imageEnd >= 0xFFFFFFFFull) {
-      return PeError::BadSectionTable;
-    }
-    virtualAddress = static_cast<uint32_t>(imageEnd);
-    rawPointer = image->bytes.size();
   } else {
-    virtualAddress = image->sections[target].virtualAddress;
-    rawPointer = image->sections[target].rawPointer;
+    place.virtualAddress = image->sections[place.target].virtualAddress;
+    place.rawPointer = image->sections[place.target].rawPointer;
   }
-  if (virtualAddress == 0) {
+  if (place.virtualAddress == 0) {
     return PeError::BadSectionTable;
   }
   // Whole pages in the file as in memory, so the loader can map the
@@ -305,53 +373,17 @@ PeError WriteResources(PeImage* image, const std::vector<ResourceEntry>& resourc
   const uint64_t rawAlignment = image->sectionAlignment >= kPageSize
                                     ? std::max<uint64_t>(image->fileAlignment, kPageSize)
                                     : image->fileAlignment;
-  rawPointer = AlignUp(rawPointer, rawAlignment);
+  place.rawPointer = AlignUp(place.rawPointer, rawAlignment);
   const SectionPlan plan = PlanSection(resources, DataSizes(resources));
-  const uint64_t rawSize = AlignUp(plan.size, rawAlignment);
-  if (!FitsImage(virtualAddress, plan.size, image->sectionAlignment) ||
-      rawPointer + rawSize > 0xFFFFFFFFull) {
+  place.rawSize = AlignUp(plan.size, rawAlignment);
+  if (!FitsImage(place.virtualAddress, plan.size, image->sectionAlignment) ||
+      place.rawPointer + place.rawSize > 0xFFFFFFFFull) {
     return PeError::ImageTooLarge;
   }
-  const std::vector<uint8_t> blob = LayOutResourceSection(resources, plan, virtualAddress);
-
-  int64_t initialisedDelta = 0;
-  if (append) {
-    PeSection section;
-    section.name = ".rsrc";
-    section.characteristics = kResourceSectionFlags;
-    image->sections.push_back(section);
-  } else if (image->sections[target].characteristics & kInitialisedDataFlag) {
-    initialisedDelta -= image->sections[target].rawSize;
-  }
-  PeSection& section = image->sections[target];
-  // Nothing of the old section stays in the padding before the new one.
-  image->bytes.resize(append ? image->bytes.size() : section.rawPointer);
-  section.virtualAddress = virtualAddress;
-  section.rawPointer = static_cast<uint32_t>(rawPointer);
-  section.virtualSize = static_cast<uint32_t>(blob.size());
-  section.rawSize = static_cast<uint32_t>(rawSize);
-  if (section.characteristics & kInitialisedDataFlag) {
-    initialisedDelta += section.rawSize;
-  }
-  image->bytes.resize(section.rawPointer, 0);
-  image->bytes.insert(image->bytes.end(), blob.begin(), blob.end());
-  image->bytes.resize(static_cast<size_t>(section.rawPointer) + section.rawSize, 0);
-
-  WriteSectionHeader(image, target);
-  Put16(&image->bytes, image->coffOffset + 2, static_cast<uint16_t>(image->sections.size()));
-  Put32(&image->bytes, directory, section.virtualAddress);
-  Put32(&image->bytes, directory + 4, static_cast<uint32_t>(blob.size()));
-  // A signature no longer matches a rewritten file; drop its directory.
-  if (image->dataDirectoryCount > kSecurityDirectoryIndex) {
-    Put32(&image->bytes, image->dataDirectoryOffset + 8 * kSecurityDirectoryIndex, 0);
-    Put32(&image->bytes, image->dataDirectoryOffset + 8 * kSecurityDirectoryIndex + 4, 0);
-  }
-  Put32(&image->bytes, image->optionalOffset + kOptSizeOfInitializedData,
-        static_cast<uint32_t>(static_cast<int64_t>(initialised) + initialisedDelta));
-  Put32(&image->bytes, image->optionalOffset + kOptSizeOfImage, static_cast<uint32_t>(ImageEnd(*image)));
-  const uint32_t checksumOffset = image->optionalOffset + kOptCheckSum;
-  Put32(&image->bytes, checksumOffset, 0);
-  Put32(&image->bytes, checksumOffset, ComputePeChecksum(image->bytes, checksumOffset));
+  const std::vector<uint8_t> blob = LayOutResourceSection(resources, plan, place.virtualAddress);
+  const int64_t initialisedDelta = InstallSection(image, place, blob);
+  UpdateHeaders(image, place.target, directory, static_cast<uint32_t>(blob.size()),
+                static_cast<uint32_t>(static_cast<int64_t>(initialised) + initialisedDelta));
   return PeError::None;
 }
 

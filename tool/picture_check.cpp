@@ -67,6 +67,75 @@ struct DecodedPng {
   }
 };
 
+// The sizes of the bitmap file a decoded PNG becomes.
+struct BmpLayout {
+  uint32_t bits = 0;
+  uint32_t stride = 0;
+  uint32_t colours = 0;
+  uint32_t pixelOffset = 0;
+  uint64_t fileSize = 0;
+};
+
+BmpLayout LayOutBmp(const DecodedPng& png) {
+  BmpLayout layout;
+  // The picture loader copies colour only: 32-bit rows lose their alpha.
+  const uint32_t sourceBits = png.info.header.biBitCount;
+  layout.bits = sourceBits == 32 ? 24 : sourceBits;
+  layout.stride =
+      static_cast<uint32_t>(((static_cast<uint64_t>(png.image.width) * layout.bits + 7) / 8 + 3) & ~3ull);
+  if (layout.bits <= 8) {
+    layout.colours = 1u << layout.bits;
+  }
+  layout.pixelOffset = 14 + 40 + 4 * layout.colours;
+  layout.fileSize = layout.pixelOffset + static_cast<uint64_t>(layout.stride) * png.image.height;
+  return layout;
+}
+
+// The file header, the info header and the palette.
+void AppendBmpHeaders(const DecodedPng& png, const BmpLayout& layout, std::vector<uint8_t>* bmp) {
+  bmp->push_back('B');
+  bmp->push_back('M');
+  Append32(bmp, static_cast<uint32_t>(layout.fileSize));
+  Append32(bmp, 0);
+  Append32(bmp, layout.pixelOffset);
+  Append32(bmp, 40);
+  Append32(bmp, png.image.width);
+  Append32(bmp, png.image.height);  // bottom-up
+  Append16(bmp, 1);
+  Append16(bmp, layout.bits);
+  Append32(bmp, 0);  // BI_RGB
+  Append32(bmp, layout.stride * png.image.height);
+  Append32(bmp, 2835);  // 72 dpi
+  Append32(bmp, 2835);
+  Append32(bmp, layout.colours);
+  Append32(bmp, 0);
+  for (uint32_t i = 0; i < layout.colours; ++i) {
+    bmp->push_back(png.info.colours[i].blue);
+    bmp->push_back(png.info.colours[i].green);
+    bmp->push_back(png.info.colours[i].red);
+    bmp->push_back(0);
+  }
+}
+
+// The pixel rows, bottom row first, each padded to the stride.
+void AppendBmpRows(const DecodedPng& png, const BmpLayout& layout, std::vector<uint8_t>* bmp) {
+  const uint32_t width = png.image.width;
+  for (uint32_t y = png.image.height; y-- > 0;) {
+    const uint8_t* row = png.bits.data() + static_cast<size_t>(y) * png.stride;
+    const size_t start = bmp->size();
+    if (png.info.header.biBitCount == 32) {
+      for (uint32_t x = 0; x < width; ++x) {
+        bmp->push_back(row[4 * x]);
+        bmp->push_back(row[4 * x + 1]);
+        bmp->push_back(row[4 * x + 2]);
+      }
+    } else {
+      bmp->insert(bmp->end(), row, row + (static_cast<uint64_t>(width) * layout.bits + 7) / 8);
+    }
+    bmp->resize(start + layout.stride, 0);
+  }
+}
+
 }  // namespace
 
 PngCheck CheckPng(const std::vector<uint8_t>& bytes) {
@@ -102,59 +171,14 @@ bool DecodePngToBmp(const std::vector<uint8_t>& pngBytes, std::vector<uint8_t>* 
     return false;
   }
   *errorCode = 0;
-  const uint32_t width = png.image.width;
-  const uint32_t height = png.image.height;
-  const uint32_t sourceBits = png.info.header.biBitCount;
-  // The picture loader copies colour only: 32-bit rows lose their alpha.
-  const uint32_t bits = sourceBits == 32 ? 24 : sourceBits;
-  const uint32_t stride = static_cast<uint32_t>(((static_cast<uint64_t>(width) * bits + 7) / 8 + 3) & ~3ull);
-  uint32_t colours = 0;
-  if (bits <= 8) {
-    colours = 1u << bits;
-  }
-  const uint32_t pixelOffset = 14 + 40 + 4 * colours;
-  const uint64_t fileSize = pixelOffset + static_cast<uint64_t>(stride) * height;
-  if (fileSize > 0xFFFFFFFFu) {
+  const BmpLayout layout = LayOutBmp(png);
+  if (layout.fileSize > 0xFFFFFFFFu) {
     *errorCode = PngErrorOutOfMemory;
     return false;
   }
   bmp->clear();
-  bmp->reserve(static_cast<size_t>(fileSize));
-  bmp->push_back('B');
-  bmp->push_back('M');
-  Append32(bmp, static_cast<uint32_t>(fileSize));
-  Append32(bmp, 0);
-  Append32(bmp, pixelOffset);
-  Append32(bmp, 40);
-  Append32(bmp, width);
-  Append32(bmp, height);  // bottom-up
-  Append16(bmp, 1);
-  Append16(bmp, bits);
-  Append32(bmp, 0);  // BI_RGB
-  Append32(bmp, stride * height);
-  Append32(bmp, 2835);  // 72 dpi
-  Append32(bmp, 2835);
-  Append32(bmp, colours);
-  Append32(bmp, 0);
-  for (uint32_t i = 0; i < colours; ++i) {
-    bmp->push_back(png.info.colours[i].blue);
-    bmp->push_back(png.info.colours[i].green);
-    bmp->push_back(png.info.colours[i].red);
-    bmp->push_back(0);
-  }
-  for (uint32_t y = height; y-- > 0;) {
-    const uint8_t* row = png.bits.data() + static_cast<size_t>(y) * png.stride;
-    const size_t start = bmp->size();
-    if (sourceBits == 32) {
-      for (uint32_t x = 0; x < width; ++x) {
-        bmp->push_back(row[4 * x]);
-        bmp->push_back(row[4 * x + 1]);
-        bmp->push_back(row[4 * x + 2]);
-      }
-    } else {
-      bmp->insert(bmp->end(), row, row + (static_cast<uint64_t>(width) * bits + 7) / 8);
-    }
-    bmp->resize(start + stride, 0);
-  }
+  bmp->reserve(static_cast<size_t>(layout.fileSize));
+  AppendBmpHeaders(png, layout, bmp);
+  AppendBmpRows(png, layout, bmp);
   return true;
 }

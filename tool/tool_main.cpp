@@ -446,62 +446,119 @@ int RunDecode(const std::string& picture, const std::string& output) {
   return kExitOk;
 }
 
-int Run(int argc, char** argv) {
-  CLI::App app{"trivo: makes self-contained quiz players from quiz sources"};
-  app.require_subcommand(1);
-
+// The values the command line fills in, and which subcommand it named.
+struct CommandLine {
   std::string source, output, player, exePath, directory, expected, typed, picture;
   bool force = false;
   bool keepPictures = false;
-
-  CLI::App* build = app.add_subcommand("build", "Build a quiz player executable from a quiz source");
-  build->add_option("QUIZ", source, "quiz source (TOML)")->required();
-  build->add_option("-o,--output", output, "executable to write (default: QUIZ with .exe)");
-  build->add_option("--player", player,
-                    "player template (default: $TRIVO_PLAYER, else the player built into trivo)");
-  build->add_flag("--keep-pictures", keepPictures,
-                  "store pictures as given instead of fitted to the player's 260 x 260 box");
-
-  ScormRequest scormRequest;
-  build->add_option("--scorm", scormRequest.version,
-                    "write a SCORM package (1.2 or 2004) for learning platforms instead of the executable");
-  build->add_option("--page", scormRequest.pagePath, "with --scorm: the quiz page to package");
   bool html = false;
-  build->add_flag("--html", html, "write the quiz's one-file web page instead (default: QUIZ with .html)");
-  CLI::App* page = app.add_subcommand("html", "Write the one-file web page of a quiz executable");
-  page->add_option("QUIZ", exePath, "quiz executable")->required();
-  page->add_option("-o,--output", output, "page to write (default: QUIZ with .html)");
+  ScormRequest scormRequest;
+  CLI::App* build = nullptr;
+  CLI::App* page = nullptr;
+  CLI::App* unpack = nullptr;
+  CLI::App* check = nullptr;
+  CLI::App* judge = nullptr;
+  CLI::App* create = nullptr;
+  CLI::App* decode = nullptr;
+  CLI::App* play = nullptr;
+  CLI::App* scorm = nullptr;
+};
 
-  CLI::App* unpack = app.add_subcommand("unpack", "Write back the source and media of a quiz executable");
-  unpack->add_option("QUIZ", exePath, "quiz executable")->required();
-  unpack->add_option("-o,--output", directory, "folder to write quiz.toml and the media into")->required();
-  unpack->add_flag("--force", force, "replace an existing quiz.toml");
+// The subcommands that turn a quiz source into something to hand out.
+void AddBuildCommands(CLI::App* app, CommandLine* line) {
+  CLI::App* build = app->add_subcommand("build", "Build a quiz player executable from a quiz source");
+  build->add_option("QUIZ", line->source, "quiz source (TOML)")->required();
+  build->add_option("-o,--output", line->output, "executable to write (default: QUIZ with .exe)");
+  build->add_option("--player", line->player,
+                    "player template (default: $TRIVO_PLAYER, else the player built into trivo)");
+  build->add_flag("--keep-pictures", line->keepPictures,
+                  "store pictures as given instead of fitted to the player's 260 x 260 box");
+  build->add_option("--scorm", line->scormRequest.version,
+                    "write a SCORM package (1.2 or 2004) for learning platforms instead of the executable");
+  build->add_option("--page", line->scormRequest.pagePath, "with --scorm: the quiz page to package");
+  build->add_flag("--html", line->html,
+                  "write the quiz's one-file web page instead (default: QUIZ with .html)");
+  line->build = build;
+  CLI::App* page = app->add_subcommand("html", "Write the one-file web page of a quiz executable");
+  page->add_option("QUIZ", line->exePath, "quiz executable")->required();
+  page->add_option("-o,--output", line->output, "page to write (default: QUIZ with .html)");
+  line->page = page;
+}
 
-  CLI::App* check = app.add_subcommand("check", "Check a quiz source without building it");
-  check->add_option("QUIZ", source, "quiz source (TOML)")->required();
+// The subcommands that read, check, start or play a quiz.
+void AddQuizCommands(CLI::App* app, CommandLine* line) {
+  CLI::App* unpack = app->add_subcommand("unpack", "Write back the source and media of a quiz executable");
+  unpack->add_option("QUIZ", line->exePath, "quiz executable")->required();
+  unpack->add_option("-o,--output", line->directory, "folder to write quiz.toml and the media into")
+      ->required();
+  unpack->add_flag("--force", line->force, "replace an existing quiz.toml");
+  line->unpack = unpack;
 
-  CLI::App* judge = app.add_subcommand("judge", "Print the verdict the player shows for a typed answer");
-  judge->add_option("EXPECTED", expected, "expected answer")->required();
-  judge->add_option("TYPED", typed, "typed answer")->required();
+  line->check = app->add_subcommand("check", "Check a quiz source without building it");
+  line->check->add_option("QUIZ", line->source, "quiz source (TOML)")->required();
 
-  CLI::App* create = app.add_subcommand("new", "Write a commented starter quiz into a folder");
-  create->add_option("DIR", directory, "folder for quiz.toml")->required();
+  line->judge = app->add_subcommand("judge", "Print the verdict the player shows for a typed answer");
+  line->judge->add_option("EXPECTED", line->expected, "expected answer")->required();
+  line->judge->add_option("TYPED", line->typed, "typed answer")->required();
 
-  CLI::App* decode = app.add_subcommand("decode", "Decode a PNG as the player does and save it as BMP");
-  decode->add_option("PICTURE", picture, "PNG picture")->required();
-  decode->add_option("-o,--output", output, "BMP file to write")->required();
+  line->create = app->add_subcommand("new", "Write a commented starter quiz into a folder");
+  line->create->add_option("DIR", line->directory, "folder for quiz.toml")->required();
 
-  CLI::App* play = app.add_subcommand("play", "Play a quiz executable (under Wine on Linux)");
-  play->add_option("QUIZ", exePath, "quiz executable")->required();
+  line->decode = app->add_subcommand("decode", "Decode a PNG as the player does and save it as BMP");
+  line->decode->add_option("PICTURE", line->picture, "PNG picture")->required();
+  line->decode->add_option("-o,--output", line->output, "BMP file to write")->required();
 
-  CLI::App* scorm = app.add_subcommand("scorm", "Package a quiz executable for learning platforms (SCORM)");
-  scorm->add_option("VERSION", scormRequest.version, "1.2 or 2004")->required();
-  scorm->add_option("QUIZ", exePath, "quiz executable")->required();
-  scorm->add_option("-o,--output", output, "package to write (.zip)")->required();
-  scorm->add_option("--pass-score", scormRequest.passScore, "pass mark in percent of the questions")
+  line->play = app->add_subcommand("play", "Play a quiz executable (under Wine on Linux)");
+  line->play->add_option("QUIZ", line->exePath, "quiz executable")->required();
+}
+
+void AddScormCommand(CLI::App* app, CommandLine* line) {
+  CLI::App* scorm = app->add_subcommand("scorm", "Package a quiz executable for learning platforms (SCORM)");
+  scorm->add_option("VERSION", line->scormRequest.version, "1.2 or 2004")->required();
+  scorm->add_option("QUIZ", line->exePath, "quiz executable")->required();
+  scorm->add_option("-o,--output", line->output, "package to write (.zip)")->required();
+  scorm->add_option("--pass-score", line->scormRequest.passScore, "pass mark in percent of the questions")
       ->check(CLI::Range(0, 100))
       ->default_str(std::to_string(kDefaultPassScore));
-  scorm->add_option("--page", scormRequest.pagePath, "the quiz page to package");
+  scorm->add_option("--page", line->scormRequest.pagePath, "the quiz page to package");
+  line->scorm = scorm;
+}
+
+int RunCommand(const CommandLine& line) {
+  if (*line.build) {
+    return RunBuild(line.source, line.output, line.player, line.keepPictures, line.html, line.scormRequest);
+  }
+  if (*line.scorm) {
+    return RunScorm(line.scormRequest, line.exePath, line.output);
+  }
+  if (*line.page) {
+    return RunHtml(line.exePath, line.output, std::cout, std::cerr);
+  }
+  if (*line.unpack) {
+    return RunUnpack(line.exePath, line.directory, line.force);
+  }
+  if (*line.check) {
+    return RunCheck(line.source);
+  }
+  if (*line.judge) {
+    return RunJudge(line.expected, line.typed);
+  }
+  if (*line.create) {
+    return RunNew(line.directory);
+  }
+  if (*line.play) {
+    return PlayQuizExecutable(line.exePath, std::cout, std::cerr);
+  }
+  return RunDecode(line.picture, line.output);
+}
+
+int Run(int argc, char** argv) {
+  CLI::App app{"trivo: makes self-contained quiz players from quiz sources"};
+  app.require_subcommand(1);
+  CommandLine line;
+  AddBuildCommands(&app, &line);
+  AddQuizCommands(&app, &line);
+  AddScormCommand(&app, &line);
 
   // The checksum of the built-in player is worked out only when asked for:
   // it took longer than the rest of a start-up.
@@ -518,31 +575,7 @@ int Run(int argc, char** argv) {
     const int code = app.exit(error);
     return code == 0 ? kExitOk : kExitUsage;
   }
-  if (*build) {
-    return RunBuild(source, output, player, keepPictures, html, scormRequest);
-  }
-  if (*scorm) {
-    return RunScorm(scormRequest, exePath, output);
-  }
-  if (*page) {
-    return RunHtml(exePath, output, std::cout, std::cerr);
-  }
-  if (*unpack) {
-    return RunUnpack(exePath, directory, force);
-  }
-  if (*check) {
-    return RunCheck(source);
-  }
-  if (*judge) {
-    return RunJudge(expected, typed);
-  }
-  if (*create) {
-    return RunNew(directory);
-  }
-  if (*play) {
-    return PlayQuizExecutable(exePath, std::cout, std::cerr);
-  }
-  return RunDecode(picture, output);
+  return RunCommand(line);
 }
 
 // Arguments come in as UTF-8 whatever the console's code page: on Windows
