@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "content/sha256.h"
 #include "resources/resource_ids.h"
 #include "tool/pe_image.h"
 #include "tool/quiz_build.h"
-#include "content/sha256.h"
 
 namespace {
 

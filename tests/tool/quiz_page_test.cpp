@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "content/sha256.h"
 #include "tests/tool/tool_test_support.h"
 #include "tool/pe_image.h"
 #include "tool/quiz_build.h"
-#include "content/sha256.h"
 
 namespace {
 
