@@ -33,13 +33,12 @@
 namespace {
 
 struct Session {
-  std::vector<uint8_t> exe;
   std::unique_ptr<QuizDocument> doc;
   std::vector<ResourceEntry> resources;
+  std::vector<uint8_t> stored;  // the stored block the document starts from
   PlaySession play;
   std::vector<std::string> messages;  // UTF-8
   std::string hash;                   // SHA-256
-  std::string legacyHash;             // FNV-1a 64, the key answers were once kept under
   std::vector<MediaInfo> pictures;    // by question - 1: picture or clip
   std::vector<MediaInfo> answerPictures;
 };
@@ -92,10 +91,6 @@ int Guarded(Call call) {
 
 // --- the quiz -------------------------------------------------------------
 
-std::string HashHex(const std::vector<uint8_t>& bytes) {
-  return Fnv1a64Hex(bytes);
-}
-
 CodedBlock PatchBlock(const std::vector<ResourceEntry>& resources, int id) {
   const ResourceEntry* entry = FindResourceEntry(resources, ResourceName::Text(QUIZ_RESOURCE_TYPE),
                                                  ResourceName::Id(static_cast<uint16_t>(id)));
@@ -142,32 +137,38 @@ bool ReadQuiz(const std::vector<uint8_t>& exe, PackedQuiz* quiz, std::string* er
   }
   quiz->stored.assign(image.bytes.begin() + offset, image.bytes.begin() + offset + kStoredBlockSize);
   quiz->hash = Sha256Hex(exe.data(), exe.size());
-  quiz->legacyHash = HashHex(exe);
   return true;
 }
 
-bool Load(std::vector<uint8_t> exe, std::string* error) {
+// A fresh document and play session from the quiz's resources, as at the
+// player's start: the document keeps play state of its own ("Cacher").
+void StartPlay(Session& quiz) {
+  QuizSources sources;
+  sources.stored = {quiz.stored.data(), kStoredBlockSize, true};
+  sources.quiz = PatchBlock(quiz.resources, IDR_QUIZ_TEXT);
+  sources.codes = PatchBlock(quiz.resources, IDR_SCORE_CODES);
+  auto doc = std::make_unique<QuizDocument>();
+  std::vector<const char*> messages;
+  ApplyQuizSources(sources, *doc, &messages);
+  quiz.messages.clear();
+  for (const char* text : messages) {
+    quiz.messages.push_back(Cp1252ToUtf8(text));
+  }
+  quiz.play = StartPlaySession(doc.get());
+  quiz.doc = std::move(doc);
+}
+
+bool Load(const std::vector<uint8_t>& exe, std::string* error) {
   PackedQuiz read;
   if (!ReadQuiz(exe, &read, error)) {
     return false;
   }
   auto fresh = std::make_unique<Session>();
   fresh->resources = std::move(read.resources);
-  QuizSources sources;
-  sources.stored = {read.stored.data(), kStoredBlockSize, true};
-  sources.quiz = PatchBlock(fresh->resources, IDR_QUIZ_TEXT);
-  sources.codes = PatchBlock(fresh->resources, IDR_SCORE_CODES);
-  fresh->doc = std::make_unique<QuizDocument>();
-  std::vector<const char*> messages;
-  ApplyQuizSources(sources, *fresh->doc, &messages);
-  for (const char* text : messages) {
-    fresh->messages.push_back(Cp1252ToUtf8(text));
-  }
-  fresh->play = StartPlaySession(fresh->doc.get());
+  fresh->stored = std::move(read.stored);
+  StartPlay(*fresh);
   ReadMedia(*fresh);
   fresh->hash = std::move(read.hash);
-  fresh->legacyHash = std::move(read.legacyHash);
-  fresh->exe = std::move(exe);
   session = std::move(*fresh);
   return true;
 }
@@ -217,7 +218,7 @@ std::string QuizJson() {
          ",\"labelColour\":" + Utf8(CssColour(LabelTextColour({doc.backRed, doc.backGreen, doc.backBlue})));
   out += ",\"hideBox\":" + Bool(OffersHideBox(&doc)) + ",\"textLimit\":" + std::to_string(kMaxTextLength) +
          ",\"tabOffset\":" + std::to_string(kTabViewOffset) + ",\"box\":" + std::to_string(kPictureBox);
-  out += ",\"hash\":" + Utf8(session.hash) + ",\"legacyHash\":" + Utf8(session.legacyHash);
+  out += ",\"hash\":" + Utf8(session.hash);
   return out + ",\"questions\":" + QuestionsJson(doc) + "}";
 }
 
@@ -376,10 +377,8 @@ int WebLoadAnswers(const uint8_t* bytes, size_t size) {
     }
     // As at the player's start: a fresh quiz whose fields take the lines in
     // order, each judged as it is filled.
-    std::string error;
     const bool hide = session.play.hide;
-    std::vector<uint8_t> exe = session.exe;
-    Load(std::move(exe), &error);
+    StartPlay(session);
     ReplayAnswers(session.play, reinterpret_cast<const char*>(bytes), bytes != nullptr ? size : 0);
     if (hide) {
       SetHide(session.play, true);
@@ -390,6 +389,10 @@ int WebLoadAnswers(const uint8_t* bytes, size_t size) {
 
 int WebAnswersFileName(const char* exeName) {
   return Guarded([&] { return Finish(AnswersFileName(exeName != nullptr ? exeName : ""), 1); });
+}
+
+int WebLegacyKey(const uint8_t* bytes, size_t size) {
+  return Guarded([&] { return Finish(Fnv1a64Hex(bytes, bytes != nullptr ? size : 0), 1); });
 }
 
 int WebResource(const char* type, int id) {

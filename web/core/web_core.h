@@ -49,6 +49,10 @@ int WebAnswersFile();
 int WebLoadAnswers(const uint8_t* bytes, size_t size);
 // The answers file name for an executable name ("quiz.exe" -> "quiz.txt").
 int WebAnswersFileName(const char* exeName);
+// The key a browser once kept a quiz's answers under (FNV-1a 64 of the
+// executable, in hex), asked only when such keys are still there to carry
+// over.
+int WebLegacyKey(const uint8_t* bytes, size_t size);
 
 // The data of resource `id` of the named type ("PATCH", "IMG") of the open
 // quiz, as stored.

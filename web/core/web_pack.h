@@ -12,7 +12,6 @@ struct PackedQuiz {
   std::vector<ResourceEntry> resources;
   std::vector<uint8_t> stored;  // the stored block
   std::string hash;             // the SHA-256 of the executable it came from, in hex
-  std::string legacyHash;       // the older key of answers kept in a browser; none for a pack
 };
 
 // False with a message for the page when the pack is damaged.

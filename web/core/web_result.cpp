@@ -55,10 +55,10 @@ std::string JsonBool(bool value) {
   return value ? "true" : "false";
 }
 
-std::string Fnv1a64Hex(const std::vector<uint8_t>& bytes) {
+std::string Fnv1a64Hex(const uint8_t* bytes, size_t size) {
   uint64_t h = 14695981039346656037ull;
-  for (uint8_t b : bytes) {
-    h = (h ^ b) * 1099511628211ull;
+  for (size_t i = 0; i < size; ++i) {
+    h = (h ^ bytes[i]) * 1099511628211ull;
   }
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));

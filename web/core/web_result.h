@@ -20,4 +20,4 @@ std::string JsonBool(bool value);
 
 // FNV-1a 64 of the bytes in 16 hex digits: a quick fingerprint, not a key
 // anyone could not forge.
-std::string Fnv1a64Hex(const std::vector<uint8_t>& bytes);
+std::string Fnv1a64Hex(const uint8_t* bytes, size_t size);

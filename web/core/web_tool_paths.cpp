@@ -57,7 +57,8 @@ int WebUnpack(const uint8_t* bytes, size_t size) {
       std::vector<uint8_t>& media = unpacked.media[i].bytes;
       out += (i > 0 ? "," : "");
       out += "{\"name\":" + JsonString(MediaFileName(unpacked.media[i])) +
-             ",\"size\":" + std::to_string(media.size()) + ",\"hash\":" + JsonString(Fnv1a64Hex(media)) + "}";
+             ",\"size\":" + std::to_string(media.size()) +
+             ",\"hash\":" + JsonString(Fnv1a64Hex(media.data(), media.size())) + "}";
     }
     return FinishCall(out + "]}", 1);
   });

@@ -140,6 +140,12 @@ export class Core {
     return this.resultText();
   }
 
+  // The key answers to the quiz `bytes` were once kept under in a browser.
+  legacyKey(bytes) {
+    this.withBytes(bytes, (p, n) => this.m._WebLegacyKey(p, n));
+    return this.resultText();
+  }
+
   // {ok, text}: the verdict or the error, as `trivo judge` prints them.
   judge(expected, typed) {
     const ok = this.withStrings([expected, typed], (e, t) => this.m._WebJudge(e, t)) === 1;

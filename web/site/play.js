@@ -8,19 +8,27 @@ const MEDIA_TEXT = 0;
 const MEDIA_PICTURE = 1;
 const MEDIA_VIDEO = 3;
 const ANSWERS_KEY = 'trivo:answers:';
+// Answers were once kept under a 64-bit hash of the quiz, in 16 hex digits.
+const LEGACY_ANSWERS_KEY = /^trivo:answers:[0-9a-f]{16}$/;
 // Pictures are decoded when their row comes this near the view, so that
 // scrolling finds them drawn while a long quiz opens at once.
 const NEAR_VIEW = '400px 0px';
+// Pictures decode a row at a time, in question order, so that the first row
+// is not kept waiting behind every other picture near the view.
+const DECODES_AT_ONCE = 3;
 
 const $ = (id) => document.getElementById(id);
-const core = await loadCore(window.TrivoCore);
 const page = {
   quiz: null, exeName: '', state: null, inputs: [], statuses: [], cells: [], urls: [], clip: null,
   // Raised by every open: work an earlier open started is dropped when it ends.
   generation: 0,
   observer: null,
+  decodes: { running: 0, waiting: [] },
   storageTold: false,
 };
+// The quiz the page is given comes while the core compiles.
+const arriving = embeddedQuiz() ?? fetchFromAddress();
+const core = await loadCore(window.TrivoCore);
 
 // --- problems ----------------------------------------------------------------
 
@@ -111,14 +119,24 @@ function remember() {
   }
 }
 
+function hasLegacyKeys() {
+  try {
+    for (let i = 0; i < localStorage.length; i++) if (LEGACY_ANSWERS_KEY.test(localStorage.key(i))) return true;
+  } catch {
+    // no storage: nothing to carry over
+  }
+  return false;
+}
+
 // The state with the answers this browser kept for the quiz, or null. Answers
 // kept under the quiz's old key move to the new one, and the old key goes only
-// once the new one holds them.
-function restoreAnswers(quiz) {
+// once the new one holds them; the old key is computed only while such keys remain.
+function restoreAnswers(quiz, bytes) {
   const saved = readStored(ANSWERS_KEY + quiz.hash);
   if (saved !== null) return askState(() => core.loadAnswers(storedToBytes(saved)));
-  const legacyKey = ANSWERS_KEY + quiz.legacyHash;
-  const legacy = quiz.legacyHash ? readStored(legacyKey) : null;
+  if (!hasLegacyKeys()) return null;
+  const legacyKey = ANSWERS_KEY + ask(() => core.legacyKey(bytes));
+  const legacy = readStored(legacyKey);
   if (legacy === null) return null;
   const state = askState(() => core.loadAnswers(storedToBytes(legacy)));
   if (remember()) localStorage.removeItem(legacyKey);
@@ -130,7 +148,10 @@ function restoreAnswers(quiz) {
 function closeQuiz() {
   page.observer?.disconnect();
   page.urls.forEach((url) => URL.revokeObjectURL(url));
-  Object.assign(page, { quiz: null, state: null, urls: [], inputs: [], statuses: [], cells: [], observer: null });
+  Object.assign(page, {
+    quiz: null, state: null, urls: [], inputs: [], statuses: [], cells: [], observer: null,
+    decodes: { running: 0, waiting: [] },
+  });
   $('pane').replaceChildren();
   for (const id of ['header', 'pane', 'footer', 'answers-open', 'storage-problem']) $(id).hidden = true;
   document.title = 'Trivo';
@@ -145,7 +166,7 @@ function openQuiz(bytes, name) {
     opened = ask(() => core.openQuiz(bytes));
     Object.assign(page, { quiz: opened.quiz, exeName: name, storageTold: false });
     build(opened.quiz);
-    render(restoreAnswers(opened.quiz) ?? opened.state);
+    render(restoreAnswers(opened.quiz, bytes) ?? opened.state);
   } catch (error) {
     closeQuiz();
     showProblem(error.message);
@@ -178,12 +199,13 @@ async function loadAnswersFile(file) {
   remember();
 }
 
-// ?quiz=ADDRESS opens a quiz of this site, or one the authoring page handed
-// over as a blob: address; a quiz from elsewhere would show under this site's name.
-async function openFromAddress() {
+// ?quiz=ADDRESS names a quiz of this site, or one the authoring page handed
+// over as a blob: address; a quiz from elsewhere would show under this site's
+// name. {bytes, name, generation}, {problem}, or null when no quiz is named.
+async function fetchFromAddress() {
   const params = new URLSearchParams(location.search);
   const address = params.get('quiz');
-  if (!address) return;
+  if (!address) return null;
   const generation = ++page.generation;
   let url = null;
   try {
@@ -192,21 +214,29 @@ async function openFromAddress() {
     url = null;
   }
   if (!url || url.origin !== location.origin) {
-    showProblem(`Le quiz ${address} n'est pas sur ce site : une adresse n'ouvre que les quiz de ce site.`);
-    return;
+    return { problem: `Le quiz ${address} n'est pas sur ce site : une adresse n'ouvre que les quiz de ce site.` };
   }
   try {
     const response = await fetch(url);
     if (!response.ok) throw new Error(String(response.status));
     const announced = Number(response.headers.get('content-length'));
-    if (announced > LIMITS.quizBytes) return showProblem(tooLarge(announced, LIMITS.quizBytes));
+    if (announced > LIMITS.quizBytes) return { problem: tooLarge(announced, LIMITS.quizBytes) };
     const bytes = new Uint8Array(await response.arrayBuffer());
-    if (bytes.length > LIMITS.quizBytes) return showProblem(tooLarge(bytes.length, LIMITS.quizBytes));
+    if (bytes.length > LIMITS.quizBytes) return { problem: tooLarge(bytes.length, LIMITS.quizBytes) };
     // A blob: address (the authoring page's "Play here") has no file name of its own.
     const name = params.get('name') || decodeURIComponent(url.pathname.split('/').pop() || 'quiz.exe');
-    if (generation === page.generation) openQuiz(bytes, name);
+    return { bytes, name, generation };
   } catch (error) {
-    showProblem(`Le quiz ${address} n'a pas pu être chargé (${error.message}).`);
+    return { problem: `Le quiz ${address} n'a pas pu être chargé (${error.message}).` };
+  }
+}
+
+// Opens what the page was given, unless the player opened a file meanwhile.
+async function openArrived() {
+  const arrived = await arriving;
+  if (arrived?.problem) showProblem(arrived.problem);
+  else if (arrived && (arrived.generation === undefined || arrived.generation === page.generation)) {
+    openQuiz(arrived.bytes, arrived.name);
   }
 }
 
@@ -398,7 +428,22 @@ function showPicture(cell) {
   const which = answer ? 'answer' : 'question';
   if (!cell.near || cell.shown === which) return;
   cell.shown = which;
-  drawPicture(cell, answer, answer ? info.answerPicture : info.picture);
+  queueDecode(() => drawPicture(cell, answer, answer ? info.answerPicture : info.picture));
+}
+
+function queueDecode(job) {
+  const decodes = page.decodes;
+  decodes.waiting.push(job);
+  const next = () => {
+    while (decodes.running < DECODES_AT_ONCE && decodes.waiting.length > 0) {
+      decodes.running++;
+      decodes.waiting.shift()().finally(() => {
+        decodes.running--;
+        next();
+      });
+    }
+  };
+  next();
 }
 
 async function drawPicture(cell, answer, info) {
@@ -630,7 +675,5 @@ document.addEventListener('drop', guarded(async (event) => {
 // For the browser tests and benchmark.
 window.trivoPage = page;
 window.trivoCore = core;
-const embedded = embeddedQuiz();
-if (embedded) openQuiz(embedded.bytes, embedded.name);
-else await openFromAddress();
+await openArrived();
 document.body.dataset.ready = 'true';

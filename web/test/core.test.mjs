@@ -159,7 +159,7 @@ test('an opened quiz carries the rules the pages draw from', async () => {
     const bytes = readFileSync(join(quizDir, name));
     const { quiz, state } = core.openQuiz(bytes);
     assert.equal(quiz.hash, createHash('sha256').update(bytes).digest('hex'), name);
-    assert.equal(quiz.legacyHash, fnv1a64(bytes), name);
+    assert.equal(core.legacyKey(bytes), fnv1a64(bytes), name);
     assert.deepEqual([quiz.textLimit, quiz.tabOffset, quiz.box], [259, 360, 260]);
     const [r, g] = quiz.background;
     assert.equal(quiz.labelColour, r > 69 || g > 69 ? '#000000' : '#FFFFFF', name);
