@@ -167,6 +167,7 @@ function openQuiz(bytes, name) {
     Object.assign(page, { quiz: opened.quiz, exeName: name, storageTold: false });
     build(opened.quiz);
     render(restoreAnswers(opened.quiz, bytes) ?? opened.state);
+    showFirstRow();
   } catch (error) {
     closeQuiz();
     showProblem(error.message);
@@ -417,6 +418,16 @@ function onNearView(entries) {
     cell.near = true;
     if (cell.frame) showPicture(cell);
     else if (cell.video && cell.playable) clipPlayer(cell);
+  }
+}
+
+// The first row opens the pane: its pictures start decoding before the page
+// is laid out, the others as their rows come near the view.
+function showFirstRow() {
+  for (const cell of page.cells.slice(1, 4)) {
+    if (!cell?.frame) continue;
+    cell.near = true;
+    showPicture(cell);
   }
 }
 

@@ -323,6 +323,21 @@ test('answers kept under the old key come back, move to the new key, and a later
   assert.equal(await page.locator('input[data-field]').count(), 6);
   assert.equal(await field(page, 3).inputValue(), answers[2]);
   await assertClean(page, 'legacy and quick opens');
+
+  // The quiz an address names arrives after the player dropped another one: the dropped one stays.
+  let release;
+  const held = new Promise((resolve) => { release = resolve; });
+  await page.route('**/quizzes/text.exe', async (route) => {
+    await held;
+    await route.continue();
+  });
+  await page.goto(`http://127.0.0.1:${port}/play.html?quiz=quizzes/text.exe`, { waitUntil: 'commit' });
+  await page.waitForFunction(() => window.trivoCore);
+  await drop(page, [{ name: 'dropped.exe', bytes: [...bytes] }]);
+  await page.waitForSelector('input[data-field="6"]');
+  release();
+  await page.waitForSelector('body[data-ready=true]');
+  assert.equal(await page.locator('.text-list').count(), 0, 'the address came too late');
   await context.close();
 });
 
