@@ -25,6 +25,30 @@ function guarded(call, onFailure) {
 
 const notOk = (error) => ({ ok: false, error });
 
+// `written` maps each media path in the draft folder to the bytes written
+// there, so that only what changed is written again.
+function writeDraftFiles(core, written, sourceText, media) {
+  let at = SOURCE_PATH;
+  try {
+    if ([...written.keys()].some((path) => !media.has(path))) {
+      core.removeFolder(DRAFT_FOLDER);
+      written.clear();
+    }
+    core.writeFile(SOURCE_PATH, sourceText);
+    for (const [path, bytes] of media) {
+      if (written.get(path) === bytes) continue;
+      at = `${DRAFT_FOLDER}/${path}`;
+      core.writeFile(at, bytes);
+      written.set(path, bytes);
+    }
+  } catch (error) {
+    // What was half written goes, so the next write starts clean.
+    written.clear();
+    guarded(() => core.removeFolder(DRAFT_FOLDER), () => null);
+    throw new Error(`${at.slice(DRAFT_FOLDER.length + 1)}: ${failure(error)}`);
+  }
+}
+
 export function draftCore(core) {
   const written = new Map();  // media path in the draft folder -> bytes written there
 
@@ -40,27 +64,7 @@ export function draftCore(core) {
     // Writes the source and the media (path -> bytes) into the draft
     // folder; media that left the draft leave the folder. Throws an Error
     // naming the file the folder could not take.
-    writeDraft(sourceText, media) {
-      let at = SOURCE_PATH;
-      try {
-        if ([...written.keys()].some((path) => !media.has(path))) {
-          core.removeFolder(DRAFT_FOLDER);
-          written.clear();
-        }
-        core.writeFile(SOURCE_PATH, sourceText);
-        for (const [path, bytes] of media) {
-          if (written.get(path) === bytes) continue;
-          at = `${DRAFT_FOLDER}/${path}`;
-          core.writeFile(at, bytes);
-          written.set(path, bytes);
-        }
-      } catch (error) {
-        // What was half written goes, so the next write starts clean.
-        written.clear();
-        guarded(() => core.removeFolder(DRAFT_FOLDER), () => null);
-        throw new Error(`${at.slice(DRAFT_FOLDER.length + 1)}: ${failure(error)}`);
-      }
-    },
+    writeDraft: (sourceText, media) => writeDraftFiles(core, written, sourceText, media),
 
     // {ok, diagnostics: [{line, error, message}]} of the draft's source, or
     // {ok: false, error} when the check could not run.
