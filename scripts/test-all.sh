@@ -93,6 +93,11 @@ page_template="$root/build/wasm/quiz-page-template.html"
 if [ -f "$template" ] && TRIVO_JOBS=$jobs TRIVO_SHARED_DIR="$shared" scripts/test-web.sh --build-only; then
   pass 1
   template_option+=(-DTRIVO_HTML_TEMPLATE="$page_template")
+  # trivo.exe, built before the template existed, takes it in as trivo does.
+  if [ -d build/windows ] && ! { cmake -S . -B build/windows -DTRIVO_HTML_TEMPLATE="$page_template" >/dev/null &&
+    ninja -C build/windows -j "$jobs" trivo >>build/windows-build.log 2>&1; }; then
+    fail 1 "windows: trivo.exe could not be built with the page template"
+  fi
 else
   fail 1 "web tree: build failed"
 fi

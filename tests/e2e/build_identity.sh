@@ -3,7 +3,8 @@
 # for byte, from every example and from a quiz of pictures the tool fits (a
 # large JPEG, a large PNG, a large and a small PNG with transparency); the
 # native tool does too with libjpeg-turbo's SIMD code switched off, and both
-# tools unpack a quiz to the same files.
+# tools unpack a quiz to the same files; the demo's one-file page and SCORM
+# package come out the same from both as well.
 source "$(dirname "$0")/common.bash"
 
 trivo_exe="$root/build/windows/tool/trivo.exe"
@@ -60,6 +61,20 @@ for source in "${sources[@]}"; do
   cmp "$work/native-$name.exe" "$work/windows-$name.exe" >&2 ||
     die "$name: trivo.exe built another executable than trivo"
   echo "$name: the same $(stat -c %s "$work/native-$name.exe") bytes from trivo and trivo.exe"
+done
+
+# The one-file page and the learning-platform package too: trivo.exe carries
+# the same page template as trivo.
+demo="$root/examples/demo/quiz.toml"
+for output in "--html:html" "--scorm 2004:zip"; do
+  read -r -a option <<<"${output%%:*}"
+  extension=${output##*:}
+  native_trivo build "${option[@]}" "$demo" -o "$work/native-demo.$extension" || die "demo: trivo build ${option[*]} failed"
+  windows_trivo build "${option[@]}" "Z:$demo" -o "Z:$work/windows-demo.$extension" ||
+    die "demo: trivo.exe build ${option[*]} failed"
+  cmp "$work/native-demo.$extension" "$work/windows-demo.$extension" >&2 ||
+    die "demo: trivo.exe wrote another file than trivo for ${option[*]}"
+  echo "demo: the same $(stat -c %s "$work/native-demo.$extension") bytes from trivo and trivo.exe for ${option[*]}"
 done
 
 # The pictures were fitted (else the comparison above proves little).
