@@ -15,7 +15,8 @@ let site;
 let root;
 
 // The platform: the run-time of the package's version, every call logged as
-// [name, ...arguments, result], then the launch page in an iframe.
+// [name, ...arguments, result], then the launch page in an iframe, or in a
+// window of its own as some platforms open it.
 const PLATFORM = `<!DOCTYPE html><html><head><meta charset="utf-8"></head><body>
 <script src="scorm-again/scorm12.js"></script><script src="scorm-again/scorm2004.js"></script>
 <script>
@@ -33,10 +34,14 @@ window[options.version === '1.2' ? 'API' : 'API_1484_11'] = window.api = api;
 // The other version's run-time too, unlogged, as platforms that offer both.
 window[options.version === '1.2' ? 'API_1484_11' : 'API'] =
   options.version === '1.2' ? new Scorm2004API({ logLevel: 5 }) : new Scorm12API({ logLevel: 5 });
-const frame = document.createElement('iframe');
-frame.style.cssText = 'width: 1100px; height: 800px';
-frame.src = options.launch;
-document.body.append(frame);
+if (options.window) {
+  window.open(options.launch, 'lesson');
+} else {
+  const frame = document.createElement('iframe');
+  frame.style.cssText = 'width: 1100px; height: 800px';
+  frame.src = options.launch;
+  document.body.append(frame);
+}
 </script></body></html>`;
 
 // A package's launch page, taken out of the zip `trivo scorm` writes.
@@ -214,6 +219,20 @@ test('SCORM 2004: scaled score, completion and success apart, everything kept as
   assert.deepEqual(kept, [...right, ...texts.slice(154)].map(([, text]) => text));
   assert.ok(await again.quiz.locator('#problem').isHidden());
   await again.close();
+});
+
+test('a platform that opens the page in a window of its own is found through the window that opened it', async () => {
+  const launchPage = packagePage('2004', join(root, 'quizzes', 'text.exe'), 50, 'popup2004');
+  const platform = await site.browser.newPage();
+  const options = encodeURIComponent(JSON.stringify({ version: '2004', window: true, launch: `${launchPage}?quiz=quizzes/text.exe` }));
+  const [lesson] = await Promise.all([platform.waitForEvent('popup'), platform.goto(`http://127.0.0.1:${port}/platform.html#${options}`)]);
+  await lesson.waitForSelector('body[data-ready=true]');
+  await lesson.locator('input[data-field="1"]').fill('Victor Hugo');
+  await lesson.locator('input[data-field="1"]').press('Enter');
+  await platform.waitForFunction(() => api.cmi.score.raw === '1');
+  assert.equal((await cmi(platform)).completion_status, 'incomplete');
+  await lesson.close();
+  await platform.close();
 });
 
 test('outside a platform the page plays as before', async () => {
