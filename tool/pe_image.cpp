@@ -119,84 +119,106 @@ bool FitsImage(uint64_t sectionRva, uint64_t size, uint32_t sectionAlignment) {
   return size <= 0xFFFFFFFFull && sectionRva + AlignUp(size, sectionAlignment) <= 0xFFFFFFFFull;
 }
 
+// A directory table's header: its count of named entries, then of ids.
+void WriteDirectoryHeader(std::vector<uint8_t>* section, uint32_t at, uint16_t named, uint16_t ids) {
+  Put16(section, at + 12, named);
+  Put16(section, at + 14, ids);
+}
+
+// An entry's name field: the id, or the offset of the name's string with the
+// top bit set.
+uint32_t NameField(const SectionPlan& plan, const ResourceName& name) {
+  return name.isId ? name.id : (0x80000000u | static_cast<uint32_t>(plan.stringOffsets.at(&name)));
+}
+
+template <typename Level>
+uint16_t CountNamed(const Level& level) {
+  uint16_t named = 0;
+  for (auto& item : level) {
+    named = static_cast<uint16_t>(named + (item.first.isId ? 0 : 1));
+  }
+  return named;
+}
+
+// Writes the directory table of `level` at `at`, its entries pointing at
+// subdirectories placed from `*next` on; returns each subdirectory's offset
+// with what goes into it.
+template <typename Level>
+std::vector<std::pair<uint32_t, const typename Level::mapped_type*>> WriteDirectory(
+    std::vector<uint8_t>* section, const SectionPlan& plan, uint32_t at, const Level& level, uint32_t* next) {
+  const uint16_t named = CountNamed(level);
+  WriteDirectoryHeader(section, at, named, static_cast<uint16_t>(level.size() - named));
+  std::vector<std::pair<uint32_t, const typename Level::mapped_type*>> children;
+  uint32_t slot = at + 16;
+  for (auto& item : level) {
+    Put32(section, slot, NameField(plan, item.first));
+    Put32(section, slot + 4, 0x80000000u | *next);
+    children.push_back({*next, &item.second});
+    *next += 16 + 8 * static_cast<uint32_t>(item.second.size());
+    slot += 8;
+  }
+  return children;
+}
+
+// A name's directory of languages, each entry pointing at its data entry,
+// the leaves written from `*leaf` on.
+void WriteLanguageDirectory(std::vector<uint8_t>* section, const std::vector<ResourceEntry>& resources,
+                            const SectionPlan& plan, uint32_t sectionRva, uint32_t at,
+                            const std::map<uint16_t, size_t>& languages, uint32_t* leaf) {
+  WriteDirectoryHeader(section, at, 0, static_cast<uint16_t>(languages.size()));
+  uint32_t slot = at + 16;
+  for (auto& language : languages) {
+    const ResourceEntry& entry = resources[language.second];
+    Put32(section, slot, language.first);
+    Put32(section, slot + 4, *leaf);
+    Put32(section, *leaf, sectionRva + static_cast<uint32_t>(plan.dataOffsets[language.second]));
+    Put32(section, *leaf + 4, static_cast<uint32_t>(entry.data.size()));
+    Put32(section, *leaf + 8, entry.codePage);
+    *leaf += 16;
+    slot += 8;
+  }
+}
+
+// Each name string: its length in UTF-16 units, then the units.
+void WriteNameStrings(std::vector<uint8_t>* section, const SectionPlan& plan) {
+  for (const ResourceName* name : plan.strings) {
+    const size_t at = static_cast<size_t>(plan.stringOffsets.at(name));
+    Put16(section, at, static_cast<uint16_t>(name->text.size()));
+    for (size_t i = 0; i < name->text.size(); ++i) {
+      Put16(section, at + 2 + 2 * i, static_cast<uint16_t>(name->text[i]));
+    }
+  }
+}
+
+void CopyResourceData(std::vector<uint8_t>* section, const std::vector<ResourceEntry>& resources,
+                      const SectionPlan& plan) {
+  for (size_t i = 0; i < resources.size(); ++i) {
+    if (!resources[i].data.empty()) {
+      std::memcpy(section->data() + plan.dataOffsets[i], resources[i].data.data(), resources[i].data.size());
+    }
+  }
+}
+
 // The new resource section's bytes for a section at `sectionRva`; the plan
 // has been checked to fit a 32-bit image, so every offset fits 32 bits.
 std::vector<uint8_t> LayOutResourceSection(const std::vector<ResourceEntry>& resources,
                                            const SectionPlan& plan, uint32_t sectionRva) {
-  const ResourceTree& tree = plan.tree;
   std::vector<uint8_t> section(static_cast<size_t>(plan.size), 0);
-
-  auto writeDirectoryHeader = [&section](uint32_t at, uint16_t named, uint16_t ids) {
-    Put16(&section, at + 12, named);
-    Put16(&section, at + 14, ids);
-  };
-  auto nameField = [&plan](const ResourceName& name) -> uint32_t {
-    return name.isId ? name.id : (0x80000000u | static_cast<uint32_t>(plan.stringOffsets.at(&name)));
-  };
-  auto countNamed = [](const auto& level) {
-    uint16_t named = 0;
-    for (auto& item : level) {
-      named = static_cast<uint16_t>(named + (item.first.isId ? 0 : 1));
-    }
-    return named;
-  };
-
   // Breadth first: the root, then every type directory, then every name
-  // directory.
-  uint32_t next = 16 + 8 * static_cast<uint32_t>(tree.size());
-  const uint16_t rootNamed = countNamed(tree);
-  writeDirectoryHeader(0, rootNamed, static_cast<uint16_t>(tree.size() - rootNamed));
-  std::vector<uint32_t> typeDirs;
-  uint32_t slot = 16;
-  for (auto& type : tree) {
-    Put32(&section, slot, nameField(type.first));
-    Put32(&section, slot + 4, 0x80000000u | next);
-    typeDirs.push_back(next);
-    next += 16 + 8 * static_cast<uint32_t>(type.second.size());
-    slot += 8;
+  // directory, then the leaves.
+  uint32_t next = 16 + 8 * static_cast<uint32_t>(plan.tree.size());
+  std::vector<std::pair<uint32_t, const std::map<uint16_t, size_t>*>> languageDirs;
+  for (auto& type : WriteDirectory(&section, plan, 0, plan.tree, &next)) {
+    for (auto& name : WriteDirectory(&section, plan, type.first, *type.second, &next)) {
+      languageDirs.push_back(name);
+    }
   }
   uint32_t leaf = static_cast<uint32_t>(plan.leavesStart);
-  size_t typeIndex = 0;
-  std::vector<std::pair<uint32_t, const std::map<uint16_t, size_t>*>> nameDirs;
-  for (auto& type : tree) {
-    const uint32_t at = typeDirs[typeIndex++];
-    const uint16_t named = countNamed(type.second);
-    writeDirectoryHeader(at, named, static_cast<uint16_t>(type.second.size() - named));
-    slot = at + 16;
-    for (auto& name : type.second) {
-      Put32(&section, slot, nameField(name.first));
-      Put32(&section, slot + 4, 0x80000000u | next);
-      nameDirs.push_back({next, &name.second});
-      next += 16 + 8 * static_cast<uint32_t>(name.second.size());
-      slot += 8;
-    }
+  for (auto& dir : languageDirs) {
+    WriteLanguageDirectory(&section, resources, plan, sectionRva, dir.first, *dir.second, &leaf);
   }
-  for (auto& dir : nameDirs) {
-    writeDirectoryHeader(dir.first, 0, static_cast<uint16_t>(dir.second->size()));
-    slot = dir.first + 16;
-    for (auto& language : *dir.second) {
-      const ResourceEntry& entry = resources[language.second];
-      Put32(&section, slot, language.first);
-      Put32(&section, slot + 4, leaf);
-      Put32(&section, leaf, sectionRva + static_cast<uint32_t>(plan.dataOffsets[language.second]));
-      Put32(&section, leaf + 4, static_cast<uint32_t>(entry.data.size()));
-      Put32(&section, leaf + 8, entry.codePage);
-      leaf += 16;
-      slot += 8;
-    }
-  }
-  for (const ResourceName* name : plan.strings) {
-    const size_t at = static_cast<size_t>(plan.stringOffsets.at(name));
-    Put16(&section, at, static_cast<uint16_t>(name->text.size()));
-    for (size_t i = 0; i < name->text.size(); ++i) {
-      Put16(&section, at + 2 + 2 * i, static_cast<uint16_t>(name->text[i]));
-    }
-  }
-  for (size_t i = 0; i < resources.size(); ++i) {
-    if (!resources[i].data.empty()) {
-      std::memcpy(section.data() + plan.dataOffsets[i], resources[i].data.data(), resources[i].data.size());
-    }
-  }
+  WriteNameStrings(&section, plan);
+  CopyResourceData(&section, resources, plan);
   return section;
 }
 

@@ -213,7 +213,14 @@ const char* KeyboardForm(unsigned char c) {
   }
 }
 
-void CheckAnswer(Preview* preview, const std::string& what, const std::string& answer, int line) {
+// What the player answers someone who types `typed` for `answer`.
+std::string TypedOutcome(const std::string& answer, const std::string& typed) {
+  return "a player who types " + Show(typed) + " gets \"" +
+         Cp1252ToUtf8(ChooseVerdict(answer.c_str(), typed.c_str())) + "\"";
+}
+
+// The player lowers a to z only: an accented capital is matched as typed.
+void CheckAccentedCapitals(Preview* preview, const std::string& what, const std::string& answer, int line) {
   std::string lowered = answer;
   std::string capitals;
   for (char& c : lowered) {
@@ -225,11 +232,15 @@ void CheckAnswer(Preview* preview, const std::string& what, const std::string& a
   }
   if (!capitals.empty()) {
     preview->Warn(line, what + " " + Show(answer) + " holds the accented capital " + capitals +
-                            "; the player changes the case of a to z only, so a player who types " +
-                            Show(lowered) + " gets \"" +
-                            Cp1252ToUtf8(ChooseVerdict(answer.c_str(), lowered.c_str())) +
-                            "\": write it as players type it, " + Show(lowered));
+                            "; the player changes the case of a to z only, so " +
+                            TypedOutcome(answer, lowered) + ": write it as players type it, " +
+                            Show(lowered));
   }
+}
+
+// Typographic quotes, ligatures and the like: players type their keyboard's
+// form instead.
+void CheckKeyboardForms(Preview* preview, const std::string& what, const std::string& answer, int line) {
   std::string typed;
   std::string found;
   for (char c : answer) {
@@ -246,21 +257,27 @@ void CheckAnswer(Preview* preview, const std::string& what, const std::string& a
   }
   if (!found.empty()) {
     preview->Warn(line, what + " " + Show(answer) + " holds " + found +
-                            ", which players do not find on their keyboard; a player who types " +
-                            Show(typed) + " gets \"" +
-                            Cp1252ToUtf8(ChooseVerdict(answer.c_str(), typed.c_str())) +
-                            "\": write it as players type it, " + Show(typed));
+                            ", which players do not find on their keyboard; " + TypedOutcome(answer, typed) +
+                            ": write it as players type it, " + Show(typed));
   }
-  if (answer.find("  ") != std::string::npos) {
-    std::string single = answer;
-    for (size_t at = single.find("  "); at != std::string::npos; at = single.find("  ")) {
-      single.erase(at, 1);
-    }
-    preview->Warn(line, what + " " + Show(answer) + " holds a double space; a player who types " +
-                            Show(single) + " gets \"" +
-                            Cp1252ToUtf8(ChooseVerdict(answer.c_str(), single.c_str())) +
-                            "\": write it with single spaces");
+}
+
+void CheckDoubleSpaces(Preview* preview, const std::string& what, const std::string& answer, int line) {
+  if (answer.find("  ") == std::string::npos) {
+    return;
   }
+  std::string single = answer;
+  for (size_t at = single.find("  "); at != std::string::npos; at = single.find("  ")) {
+    single.erase(at, 1);
+  }
+  preview->Warn(line, what + " " + Show(answer) + " holds a double space; " + TypedOutcome(answer, single) +
+                          ": write it with single spaces");
+}
+
+void CheckAnswer(Preview* preview, const std::string& what, const std::string& answer, int line) {
+  CheckAccentedCapitals(preview, what, answer, line);
+  CheckKeyboardForms(preview, what, answer, line);
+  CheckDoubleSpaces(preview, what, answer, line);
 }
 
 double Channel(int value) {

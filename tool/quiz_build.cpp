@@ -56,161 +56,242 @@ bool OpenPlayer(const std::vector<uint8_t>& bytes, OpenedPlayer* player, PeError
 const char* const kKinds[] = {"text", "picture", "audio", "video"};
 const char* const kReveals[] = {"none", "picture", "comment", "comment-and-picture", "all-comments"};
 
+// The quiz's three block-coded texts, encoded before anything is changed.
+struct EncodedTexts {
+  std::vector<uint8_t> stored;  // padded to the stored block's size
+  std::vector<uint8_t> quiz;
+  std::vector<uint8_t> codes;
+};
+
+bool OpenTemplate(const std::vector<uint8_t>& playerTemplate, OpenedPlayer* player, std::string* message) {
+  PeError error = PeError::None;
+  if (OpenPlayer(playerTemplate, player, &error)) {
+    return true;
+  }
+  *message = error != PeError::None ? std::string("the player template is unusable: ") + ToString(error)
+                                    : "the player template carries no stored block (or more than one)";
+  return false;
+}
+
+bool EncodeQuizTexts(const CompiledQuiz& quiz, EncodedTexts* texts, std::string* message) {
+  if (!EncodeText(FormatStoredBlock(quiz.storedBlock), &texts->stored) ||
+      texts->stored.size() > kStoredBlockSize || !EncodeText(FormatQuizText(quiz.quiz), &texts->quiz) ||
+      !EncodeText(FormatScoreCodes(quiz.scoreCodes), &texts->codes)) {
+    *message = "the quiz texts cannot be encoded";
+    return false;
+  }
+  texts->stored.resize(kStoredBlockSize, 0);
+  return true;
+}
+
+// A template that already carries a quiz loses it first.
+void RemoveQuizResources(std::vector<ResourceEntry>* resources) {
+  resources->erase(
+      std::remove_if(resources->begin(), resources->end(),
+                     [](const ResourceEntry& entry) {
+                       return entry.type == kPatchType || entry.type == kPictureType ||
+                              (entry.type == kRcDataType && entry.name.isId && IsQuizMediaId(entry.name.id));
+                     }),
+      resources->end());
+}
+
+// Question media first, answer pictures after them: the player reads only
+// the first at start-up, so those pages lie together.
+std::vector<const MediaResource*> MediaInStoringOrder(const std::vector<MediaResource>& media) {
+  std::vector<const MediaResource*> ordered;
+  for (bool answers : {false, true}) {
+    for (const MediaResource& item : media) {
+      if ((item.id > ANSWER_PICTURE_BASE) == answers) {
+        ordered.push_back(&item);
+      }
+    }
+  }
+  return ordered;
+}
+
+// The resource's bytes: a picture as the player shows it unless
+// `keepPictures` (fitted while compiling, else now; as given when it cannot
+// be fitted), a clip as given; nibbles exchanged where the loader expects it.
+std::vector<uint8_t> StoredMediaBytes(const MediaResource& media, const QuizText& quiz, bool keepPictures) {
+  const bool picture = media.id > ANSWER_PICTURE_BASE || quiz.mediaByte == kPictureQuizByte;
+  std::vector<uint8_t> bytes;
+  if (!picture || keepPictures) {
+    bytes = media.bytes;
+  } else if (media.prepared) {
+    bytes = media.fitted.empty() ? media.bytes : media.fitted;
+  } else if (FitPictureForPlayer(media.bytes, quiz.red, quiz.green, quiz.blue, &bytes) !=
+             PictureFitResult::Fitted) {
+    bytes = media.bytes;
+  }
+  if (media.swapNibbles) {
+    SwapNibbles(bytes.data(), bytes.size());
+  }
+  return bytes;
+}
+
+void PutQuizResources(const CompiledQuiz& quiz, EncodedTexts texts, std::vector<ResourceEntry>* resources,
+                      const BuildProgress& progress, bool keepPictures) {
+  PutResourceEntry(resources, kPatchType, ResourceName::Id(IDR_QUIZ_TEXT), std::move(texts.quiz));
+  PutResourceEntry(resources, kPatchType, ResourceName::Id(IDR_SCORE_CODES), std::move(texts.codes));
+  size_t index = 0;
+  for (const MediaResource* media : MediaInStoringOrder(quiz.media)) {
+    ++index;
+    if (progress) {
+      progress(index, quiz.media.size(), media->path);
+    }
+    PutResourceEntry(resources, media->rcData ? kRcDataType : kPictureType, ResourceName::Id(media->id),
+                     StoredMediaBytes(*media, quiz.quiz, keepPictures));
+  }
+}
+
+// Writes the resources into the image, and never hands out an executable
+// that the loader would refuse.
+bool WriteCheckedExecutable(PeImage* image, const std::vector<ResourceEntry>& resources,
+                            std::vector<uint8_t>* executable, std::string* message) {
+  const PeError error = WriteResources(image, resources);
+  if (error != PeError::None) {
+    *message = std::string("the quiz executable cannot be written: ") + ToString(error);
+    return false;
+  }
+  const std::vector<std::string> problems = CheckPeStructure(image->bytes);
+  if (!problems.empty()) {
+    *message = "the quiz executable came out inconsistent: " + problems.front();
+    return false;
+  }
+  *executable = std::move(image->bytes);
+  return true;
+}
+
+const uint8_t* Bytes(const std::string& text) {
+  return reinterpret_cast<const uint8_t*>(text.data());
+}
+
+bool OpenQuizExecutable(const std::vector<uint8_t>& executable, OpenedPlayer* player, std::string* message) {
+  PeError error = PeError::None;
+  if (OpenPlayer(executable, player, &error)) {
+    return true;
+  }
+  *message = error != PeError::None ? ToString(error) : "no stored block: not a quiz player";
+  return false;
+}
+
+bool DecodeStoredBlock(const OpenedPlayer& player, StoredBlockText* storedBlock, std::string* message) {
+  std::string plain;
+  if (!DecodeText(player.image.bytes.data() + player.storedOffset, kStoredBlockSize, &plain) ||
+      ParseStoredBlock(Bytes(plain), plain.size(), storedBlock) != GrammarResult::Ok) {
+    *message = "the stored block (link and footer) does not decode";
+    return false;
+  }
+  return true;
+}
+
+bool DecodeQuizResource(const std::vector<ResourceEntry>& resources, QuizText* quiz, std::string* message) {
+  const ResourceEntry* entry = FindResourceEntry(resources, kPatchType, ResourceName::Id(IDR_QUIZ_TEXT));
+  if (!entry) {
+    *message = "no quiz inside: the executable has no \"PATCH\" 104 resource";
+    return false;
+  }
+  std::string plain;
+  if (!DecodeText(entry->data.data(), entry->data.size(), &plain) ||
+      ParseQuizText(Bytes(plain), plain.size(), quiz) != GrammarResult::Ok) {
+    *message = "the quiz resource (\"PATCH\" 104) does not decode";
+    return false;
+  }
+  return true;
+}
+
+bool DecodeScoreCodesResource(const std::vector<ResourceEntry>& resources, int questionCount,
+                              std::vector<std::string>* codes, std::string* message) {
+  const ResourceEntry* entry = FindResourceEntry(resources, kPatchType, ResourceName::Id(IDR_SCORE_CODES));
+  std::string plain;
+  if (!entry || !DecodeText(entry->data.data(), entry->data.size(), &plain) ||
+      ParseScoreCodes(Bytes(plain), plain.size(), questionCount, codes) != GrammarResult::Ok) {
+    *message = "the score codes (\"PATCH\" 105) do not decode";
+    return false;
+  }
+  return true;
+}
+
+// The file name extension of a picture or clip, lower case; "bin" when it is
+// neither.
+std::string MediaExtension(const std::vector<uint8_t>& bytes) {
+  const PictureFormat format = DetectPictureFormat(bytes);
+  if (format != PictureFormat::Unknown) {
+    return PictureExtension(format);
+  }
+  std::string clip = ClipExtension(bytes.data(), bytes.size());
+  for (char& c : clip) {
+    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  return clip == "xxx" ? "bin" : clip;
+}
+
+// The question's picture or clip (or its answer picture), as the author gave
+// it; false when the executable carries none.
+bool ReadQuizMedia(const std::vector<ResourceEntry>& resources, int question, bool answerPicture,
+                   UnpackedMedia* media) {
+  media->id = static_cast<uint16_t>((answerPicture ? ANSWER_PICTURE_BASE : QUESTION_MEDIA_BASE) + question);
+  media->question = question;
+  media->answerPicture = answerPicture;
+  if (const ResourceEntry* entry = FindResourceEntry(resources, kPictureType, ResourceName::Id(media->id))) {
+    media->bytes = entry->data;
+    if (answerPicture) {
+      SwapNibbles(media->bytes.data(), media->bytes.size());
+    }
+  } else if (const ResourceEntry* png =
+                 FindResourceEntry(resources, kRcDataType, ResourceName::Id(media->id))) {
+    media->bytes = png->data;
+  } else {
+    return false;
+  }
+  media->extension = MediaExtension(media->bytes);
+  return true;
+}
+
+std::vector<UnpackedMedia> ReadAllQuizMedia(const std::vector<ResourceEntry>& resources, int questionCount) {
+  std::vector<UnpackedMedia> found;
+  for (int q = 1; q <= questionCount && q <= kMaxQuestionId; ++q) {
+    for (bool answerPicture : {false, true}) {
+      UnpackedMedia media;
+      if (ReadQuizMedia(resources, q, answerPicture, &media)) {
+        found.push_back(std::move(media));
+      }
+    }
+  }
+  return found;
+}
+
 }  // namespace
 
 bool BuildQuizExecutable(const std::vector<uint8_t>& playerTemplate, const CompiledQuiz& quiz,
                          std::vector<uint8_t>* executable, std::string* message,
                          const BuildProgress& progress, bool keepPictures) {
   OpenedPlayer player;
-  PeError error = PeError::None;
-  if (!OpenPlayer(playerTemplate, &player, &error)) {
-    *message = error != PeError::None ? std::string("the player template is unusable: ") + ToString(error)
-                                      : "the player template carries no stored block (or more than one)";
+  EncodedTexts texts;
+  if (!OpenTemplate(playerTemplate, &player, message) || !EncodeQuizTexts(quiz, &texts, message)) {
     return false;
   }
-  PeImage& image = player.image;
-  std::vector<ResourceEntry>& resources = player.resources;
-
-  std::vector<uint8_t> stored;
-  std::vector<uint8_t> quizBlock;
-  std::vector<uint8_t> codesBlock;
-  if (!EncodeText(FormatStoredBlock(quiz.storedBlock), &stored) || stored.size() > kStoredBlockSize ||
-      !EncodeText(FormatQuizText(quiz.quiz), &quizBlock) ||
-      !EncodeText(FormatScoreCodes(quiz.scoreCodes), &codesBlock)) {
-    *message = "the quiz texts cannot be encoded";
-    return false;
-  }
-  stored.resize(kStoredBlockSize, 0);
-  std::memcpy(image.bytes.data() + player.storedOffset, stored.data(), kStoredBlockSize);
-
-  // A template that already carries a quiz loses it first.
-  resources.erase(
-      std::remove_if(resources.begin(), resources.end(),
-                     [](const ResourceEntry& entry) {
-                       return entry.type == kPatchType || entry.type == kPictureType ||
-                              (entry.type == kRcDataType && entry.name.isId && IsQuizMediaId(entry.name.id));
-                     }),
-      resources.end());
-  PutResourceEntry(&resources, kPatchType, ResourceName::Id(IDR_QUIZ_TEXT), quizBlock);
-  PutResourceEntry(&resources, kPatchType, ResourceName::Id(IDR_SCORE_CODES), codesBlock);
-  // Question media first, answer pictures after them: the player reads only
-  // the first at start-up, so those pages lie together.
-  std::vector<const MediaResource*> ordered;
-  for (bool answers : {false, true}) {
-    for (const MediaResource& media : quiz.media) {
-      if ((media.id > ANSWER_PICTURE_BASE) == answers) {
-        ordered.push_back(&media);
-      }
-    }
-  }
-  size_t index = 0;
-  for (const MediaResource* item : ordered) {
-    const MediaResource& media = *item;
-    ++index;
-    if (progress) {
-      progress(index, quiz.media.size(), media.path);
-    }
-    const bool picture = media.id > ANSWER_PICTURE_BASE || quiz.quiz.mediaByte == kPictureQuizByte;
-    std::vector<uint8_t> fitted;
-    const std::vector<uint8_t>* chosen = &media.bytes;
-    if (picture && !keepPictures) {
-      if (media.prepared) {
-        chosen = media.fitted.empty() ? &media.bytes : &media.fitted;
-      } else if (FitPictureForPlayer(media.bytes, quiz.quiz.red, quiz.quiz.green, quiz.quiz.blue, &fitted) ==
-                 PictureFitResult::Fitted) {
-        chosen = &fitted;
-      }
-    }
-    std::vector<uint8_t> bytes = chosen == &fitted ? std::move(fitted) : *chosen;
-    if (media.swapNibbles) {
-      SwapNibbles(bytes.data(), bytes.size());
-    }
-    PutResourceEntry(&resources, media.rcData ? kRcDataType : kPictureType, ResourceName::Id(media.id),
-                     std::move(bytes));
-  }
-
-  error = WriteResources(&image, resources);
-  if (error != PeError::None) {
-    *message = std::string("the quiz executable cannot be written: ") + ToString(error);
-    return false;
-  }
-  // Never hand out an executable that the loader would refuse.
-  const std::vector<std::string> problems = CheckPeStructure(image.bytes);
-  if (!problems.empty()) {
-    *message = "the quiz executable came out inconsistent: " + problems.front();
-    return false;
-  }
-  *executable = std::move(image.bytes);
-  return true;
+  std::memcpy(player.image.bytes.data() + player.storedOffset, texts.stored.data(), kStoredBlockSize);
+  RemoveQuizResources(&player.resources);
+  PutQuizResources(quiz, std::move(texts), &player.resources, progress, keepPictures);
+  return WriteCheckedExecutable(&player.image, player.resources, executable, message);
 }
 
 bool UnpackQuizExecutable(const std::vector<uint8_t>& executable, UnpackedQuiz* unpacked,
                           std::string* message) {
   *unpacked = UnpackedQuiz();
+  CompiledQuiz& quiz = unpacked->quiz;
   OpenedPlayer player;
-  PeError error = PeError::None;
-  if (!OpenPlayer(executable, &player, &error)) {
-    *message = error != PeError::None ? ToString(error) : "no stored block: not a quiz player";
+  if (!OpenQuizExecutable(executable, &player, message) ||
+      !DecodeStoredBlock(player, &quiz.storedBlock, message) ||
+      !DecodeQuizResource(player.resources, &quiz.quiz, message)) {
     return false;
   }
-  const std::vector<ResourceEntry>& resources = player.resources;
-  std::string plain;
-  if (!DecodeText(player.image.bytes.data() + player.storedOffset, kStoredBlockSize, &plain) ||
-      ParseStoredBlock(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(),
-                       &unpacked->quiz.storedBlock) != GrammarResult::Ok) {
-    *message = "the stored block (link and footer) does not decode";
+  const int count = static_cast<int>(quiz.quiz.questions.size());
+  if (!DecodeScoreCodesResource(player.resources, count, &quiz.scoreCodes, message)) {
     return false;
   }
-  const ResourceEntry* quizEntry = FindResourceEntry(resources, kPatchType, ResourceName::Id(IDR_QUIZ_TEXT));
-  if (!quizEntry) {
-    *message = "no quiz inside: the executable has no \"PATCH\" 104 resource";
-    return false;
-  }
-  if (!DecodeText(quizEntry->data.data(), quizEntry->data.size(), &plain) ||
-      ParseQuizText(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), &unpacked->quiz.quiz) !=
-          GrammarResult::Ok) {
-    *message = "the quiz resource (\"PATCH\" 104) does not decode";
-    return false;
-  }
-  const int count = static_cast<int>(unpacked->quiz.quiz.questions.size());
-  const ResourceEntry* codesEntry =
-      FindResourceEntry(resources, kPatchType, ResourceName::Id(IDR_SCORE_CODES));
-  if (!codesEntry || !DecodeText(codesEntry->data.data(), codesEntry->data.size(), &plain) ||
-      ParseScoreCodes(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), count,
-                      &unpacked->quiz.scoreCodes) != GrammarResult::Ok) {
-    *message = "the score codes (\"PATCH\" 105) do not decode";
-    return false;
-  }
-  for (int q = 1; q <= count && q <= kMaxQuestionId; ++q) {
-    for (int answer = 0; answer < 2; ++answer) {
-      const uint16_t id = static_cast<uint16_t>((answer ? ANSWER_PICTURE_BASE : QUESTION_MEDIA_BASE) + q);
-      UnpackedMedia media;
-      media.id = id;
-      media.question = q;
-      media.answerPicture = answer == 1;
-      if (const ResourceEntry* entry = FindResourceEntry(resources, kPictureType, ResourceName::Id(id))) {
-        media.bytes = entry->data;
-        if (media.answerPicture) {
-          SwapNibbles(media.bytes.data(), media.bytes.size());
-        }
-      } else if (const ResourceEntry* png = FindResourceEntry(resources, kRcDataType, ResourceName::Id(id))) {
-        media.bytes = png->data;
-      } else {
-        continue;
-      }
-      const PictureFormat format = DetectPictureFormat(media.bytes);
-      if (format != PictureFormat::Unknown) {
-        media.extension = PictureExtension(format);
-      } else {
-        std::string clip = ClipExtension(media.bytes.data(), media.bytes.size());
-        for (char& c : clip) {
-          c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        }
-        media.extension = clip == "xxx" ? "bin" : clip;
-      }
-      unpacked->media.push_back(std::move(media));
-    }
-  }
+  unpacked->media = ReadAllQuizMedia(player.resources, count);
   return true;
 }
 

@@ -62,16 +62,29 @@ std::string Organization(const std::string& title, const std::string& itemExtra)
          title + "</title>\n" + itemExtra + "      </item>\n    </organization>\n  </organizations>\n";
 }
 
-std::string Manifest12(const ScormQuiz& quiz, const std::string& title) {
+// What both versions' manifests open with: the root element with the
+// version's namespaces (`namespaces`, one attribute a line) and schema
+// locations, then the metadata naming the version.
+std::string ManifestOpening(const std::string& namespaces, const std::string& schemaLocation,
+                            const std::string& schemaVersion) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<manifest identifier=\"trivo-quiz\" version=\"1.0\"\n"
-         "  xmlns=\"http://www.imsproject.org/xsd/imscp_rootv1p1p2\"\n"
-         "  xmlns:adlcp=\"http://www.adlnet.org/xsd/adlcp_rootv1p2\"\n"
+         "<manifest identifier=\"trivo-quiz\" version=\"1.0\"\n" +
+         namespaces +
          "  xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"\n"
-         "  xsi:schemaLocation=\"http://www.imsproject.org/xsd/imscp_rootv1p1p2 imscp_rootv1p1p2.xsd "
-         "http://www.adlnet.org/xsd/adlcp_rootv1p2 adlcp_rootv1p2.xsd\">\n"
-         "  <metadata>\n    <schema>ADL SCORM</schema>\n    <schemaversion>1.2</schemaversion>\n  "
-         "</metadata>\n" +
+         "  xsi:schemaLocation=\"" +
+         schemaLocation +
+         "\">\n"
+         "  <metadata>\n    <schema>ADL SCORM</schema>\n    <schemaversion>" +
+         schemaVersion + "</schemaversion>\n  </metadata>\n";
+}
+
+std::string Manifest12(const ScormQuiz& quiz, const std::string& title) {
+  return ManifestOpening(
+             "  xmlns=\"http://www.imsproject.org/xsd/imscp_rootv1p1p2\"\n"
+             "  xmlns:adlcp=\"http://www.adlnet.org/xsd/adlcp_rootv1p2\"\n",
+             "http://www.imsproject.org/xsd/imscp_rootv1p1p2 imscp_rootv1p1p2.xsd "
+             "http://www.adlnet.org/xsd/adlcp_rootv1p2 adlcp_rootv1p2.xsd",
+             "1.2") +
          Organization(title, "        <adlcp:masteryscore>" + std::to_string(PassQuestions(quiz)) +
                                  "</adlcp:masteryscore>\n") +
          Resources("adlcp:scormtype");
@@ -84,17 +97,14 @@ std::string Measure(int passScore) {
 }
 
 std::string Manifest2004(const ScormQuiz& quiz, const std::string& title) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<manifest identifier=\"trivo-quiz\" version=\"1.0\"\n"
-         "  xmlns=\"http://www.imsglobal.org/xsd/imscp_v1p1\"\n"
-         "  xmlns:adlcp=\"http://www.adlnet.org/xsd/adlcp_v1p3\"\n"
-         "  xmlns:imsss=\"http://www.imsglobal.org/xsd/imsss\"\n"
-         "  xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"\n"
-         "  xsi:schemaLocation=\"http://www.imsglobal.org/xsd/imscp_v1p1 imscp_v1p1.xsd "
-         "http://www.adlnet.org/xsd/adlcp_v1p3 adlcp_v1p3.xsd http://www.imsglobal.org/xsd/imsss "
-         "imsss_v1p0.xsd\">\n"
-         "  <metadata>\n    <schema>ADL SCORM</schema>\n"
-         "    <schemaversion>2004 4th Edition</schemaversion>\n  </metadata>\n" +
+  return ManifestOpening(
+             "  xmlns=\"http://www.imsglobal.org/xsd/imscp_v1p1\"\n"
+             "  xmlns:adlcp=\"http://www.adlnet.org/xsd/adlcp_v1p3\"\n"
+             "  xmlns:imsss=\"http://www.imsglobal.org/xsd/imsss\"\n",
+             "http://www.imsglobal.org/xsd/imscp_v1p1 imscp_v1p1.xsd "
+             "http://www.adlnet.org/xsd/adlcp_v1p3 adlcp_v1p3.xsd http://www.imsglobal.org/xsd/imsss "
+             "imsss_v1p0.xsd",
+             "2004 4th Edition") +
          Organization(
              title,
              "        <imsss:sequencing>\n          <imsss:objectives>\n"

@@ -259,6 +259,76 @@ int RunScorm(const ScormRequest& request, const std::string& exePath, const std:
   return WriteScormPackage(request, bytes, unpacked.quiz, fs::u8path(output));
 }
 
+// Where `build` writes when no -o is given: the source's name with the
+// extension of what it writes.
+std::string DefaultBuildOutput(const std::string& source, bool html, const ScormRequest& scorm) {
+  return PathText(fs::u8path(source).replace_extension(html                    ? ".html"
+                                                       : scorm.version.empty() ? ".exe"
+                                                                               : ".zip"));
+}
+
+// Refuses a build output that would replace the source, the player template
+// or one of the media files.
+bool RefuseOverwritingBuildInputs(const fs::path& output, const std::string& source, bool defaultOutput,
+                                  const std::string& playerPath, const CompiledQuiz& quiz) {
+  if (RefuseOverwritingInput(output, fs::u8path(source),
+                             defaultOutput ? "the quiz source (named .exe, as the quiz executable would be)"
+                                           : "the quiz source") ||
+      (!playerPath.empty() &&
+       RefuseOverwritingInput(output, fs::u8path(playerPath), "the player template"))) {
+    return true;
+  }
+  for (const MediaResource& media : quiz.media) {
+    if (RefuseOverwritingInput(output, fs::u8path(media.path), "the media file " + media.path)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Says why the build's output cannot be written, before the build.
+bool CanWriteBuildOutput(const std::string& output) {
+  const std::string problem = OutputProblem(fs::u8path(output));
+  if (!problem.empty()) {
+    std::cerr << output << ": cannot write the quiz executable: " << problem << "\n";
+    return false;
+  }
+  return true;
+}
+
+// Builds the quiz executable, naming each media file as it goes when there
+// are enough of them to wait for.
+bool BuildWithProgress(const std::vector<uint8_t>& player, const std::string& playerPath,
+                       const CompiledQuiz& quiz, bool keepPictures, std::vector<uint8_t>* executable) {
+  const bool showProgress = quiz.media.size() >= kProgressFromMediaCount;
+  std::string message;
+  const bool built = BuildQuizExecutable(
+      player, quiz, executable, &message,
+      [showProgress](size_t index, size_t count, const std::string& path) {
+        if (showProgress) {
+          std::cerr << "[" << index << "/" << count << "] " << path << "\n";
+        }
+      },
+      keepPictures);
+  if (!built) {
+    std::cerr << (playerPath.empty() ? std::string("the built-in player") : playerPath) << ": " << message
+              << "\n";
+  }
+  return built;
+}
+
+int WriteQuizExecutable(const std::string& output, const CompiledQuiz& quiz,
+                        const std::vector<uint8_t>& executable) {
+  if (!WriteCommandLineFile(fs::u8path(output), executable.data(), executable.size(),
+                            "the quiz executable")) {
+    return kExitInvalid;
+  }
+  std::cout << output << ": " << Count(quiz.quiz.questions.size(), "question", "questions") << ", "
+            << Count(quiz.media.size(), "media file", "media files") << ", " << executable.size()
+            << " bytes\n";
+  return kExitOk;
+}
+
 int RunBuild(const std::string& source, std::string output, const std::string& playerOption,
              bool keepPictures, bool html, const ScormRequest& scorm) {
   CompiledQuiz quiz;
@@ -270,87 +340,47 @@ int RunBuild(const std::string& source, std::string output, const std::string& p
   const std::string playerPath = PlayerTemplatePath(playerOption);
   const bool defaultOutput = output.empty();
   if (defaultOutput) {
-    output = PathText(fs::u8path(source).replace_extension(html                    ? ".html"
-                                                           : scorm.version.empty() ? ".exe"
-                                                                                   : ".zip"));
-  }
-  const fs::path outputPath = fs::u8path(output);
-  if (RefuseOverwritingInput(outputPath, fs::u8path(source),
-                             defaultOutput ? "the quiz source (named .exe, as the quiz executable would be)"
-                                           : "the quiz source") ||
-      (!playerPath.empty() &&
-       RefuseOverwritingInput(outputPath, fs::u8path(playerPath), "the player template"))) {
-    return kExitInvalid;
-  }
-  for (const MediaResource& media : quiz.media) {
-    if (RefuseOverwritingInput(outputPath, fs::u8path(media.path), "the media file " + media.path)) {
-      return kExitInvalid;
-    }
-  }
-  const std::string outputProblem = OutputProblem(outputPath);
-  if (!outputProblem.empty()) {
-    std::cerr << output << ": cannot write the quiz executable: " << outputProblem << "\n";
-    return kExitInvalid;
+    output = DefaultBuildOutput(source, html, scorm);
   }
   std::vector<uint8_t> player;
-  if (!LoadPlayerTemplate(playerPath, &player)) {
-    return kExitInvalid;
-  }
-  const bool showProgress = quiz.media.size() >= kProgressFromMediaCount;
   std::vector<uint8_t> executable;
-  std::string message;
-  const bool built = BuildQuizExecutable(
-      player, quiz, &executable, &message,
-      [showProgress](size_t index, size_t count, const std::string& path) {
-        if (showProgress) {
-          std::cerr << "[" << index << "/" << count << "] " << path << "\n";
-        }
-      },
-      keepPictures);
-  if (!built) {
-    std::cerr << (playerPath.empty() ? std::string("the built-in player") : playerPath) << ": " << message
-              << "\n";
+  if (RefuseOverwritingBuildInputs(fs::u8path(output), source, defaultOutput, playerPath, quiz) ||
+      !CanWriteBuildOutput(output) || !LoadPlayerTemplate(playerPath, &player) ||
+      !BuildWithProgress(player, playerPath, quiz, keepPictures, &executable)) {
     return kExitInvalid;
   }
   if (!scorm.version.empty()) {
-    return WriteScormPackage(scorm, executable, quiz, outputPath);
+    return WriteScormPackage(scorm, executable, quiz, fs::u8path(output));
   }
   if (html) {
     return WriteQuizPage(executable, output, std::cerr) ? kExitOk : kExitInvalid;
   }
-  if (!WriteCommandLineFile(outputPath, executable.data(), executable.size(), "the quiz executable")) {
-    return kExitInvalid;
-  }
-  std::cout << output << ": " << Count(quiz.quiz.questions.size(), "question", "questions") << ", "
-            << Count(quiz.media.size(), "media file", "media files") << ", " << executable.size()
-            << " bytes\n";
-  return kExitOk;
+  return WriteQuizExecutable(output, quiz, executable);
 }
 
-int RunUnpack(const std::string& exePath, const std::string& directory, bool force) {
-  std::vector<uint8_t> bytes;
-  UnpackedQuiz unpacked;
-  if (!ReadQuizExecutable(exePath, &bytes, &unpacked)) {
-    return kExitInvalid;
-  }
-  const fs::path folder = fs::u8path(directory);
-  const fs::path toml = folder / "quiz.toml";
-  // Every file is checked before any is written, so a refusal leaves the
-  // folder as it was.
+// The files `unpack` writes: the media, then quiz.toml last.
+std::vector<fs::path> UnpackOutputs(const fs::path& folder, const UnpackedQuiz& unpacked) {
   std::vector<fs::path> outputs;
   for (const UnpackedMedia& media : unpacked.media) {
     outputs.push_back(folder / MediaFileName(media));
   }
-  outputs.push_back(toml);
+  outputs.push_back(folder / "quiz.toml");
+  return outputs;
+}
+
+// Every file is checked before any is written, so a refusal leaves the
+// folder as it was: none may be the executable or unwritable, and existing
+// ones are replaced only with --force.
+bool CheckUnpackOutputs(const std::vector<fs::path>& outputs, const std::string& exePath, bool force) {
   std::vector<fs::path> existing;
   for (const fs::path& file : outputs) {
     if (RefuseOverwritingInput(file, fs::u8path(exePath), "the quiz executable being unpacked")) {
-      return kExitInvalid;
+      return false;
     }
     const std::string problem = TargetProblem(file);
     if (!problem.empty()) {
       std::cerr << PathText(file) << ": cannot write the file: " << problem << "\n";
-      return kExitInvalid;
+      return false;
     }
     std::error_code error;
     if (fs::exists(file, error)) {
@@ -363,23 +393,37 @@ int RunUnpack(const std::string& exePath, const std::string& directory, bool for
                                             " the quiz would replace (use --force to replace them)"
                                       : std::string(" (use --force to replace it)"))
               << "\n";
-    return kExitInvalid;
+    return false;
   }
-  if (!CreateOutputFolder(folder)) {
-    return kExitInvalid;
-  }
+  return true;
+}
+
+bool WriteUnpackedFiles(const std::vector<fs::path>& outputs, const UnpackedQuiz& unpacked) {
   for (size_t i = 0; i < unpacked.media.size(); ++i) {
     const UnpackedMedia& media = unpacked.media[i];
     if (!WriteCommandLineFile(outputs[i], media.bytes.data(), media.bytes.size(), "the file")) {
-      return kExitInvalid;
+      return false;
     }
   }
   const std::string text = FormatQuizSource(unpacked);
-  if (!WriteCommandLineFile(toml, text.data(), text.size(), "the file")) {
+  return WriteCommandLineFile(outputs.back(), text.data(), text.size(), "the file");
+}
+
+int RunUnpack(const std::string& exePath, const std::string& directory, bool force) {
+  std::vector<uint8_t> bytes;
+  UnpackedQuiz unpacked;
+  if (!ReadQuizExecutable(exePath, &bytes, &unpacked)) {
     return kExitInvalid;
   }
-  std::cout << PathText(toml) << ": " << Count(unpacked.quiz.quiz.questions.size(), "question", "questions")
-            << ", " << Count(unpacked.media.size(), "media file", "media files") << "\n";
+  const fs::path folder = fs::u8path(directory);
+  const std::vector<fs::path> outputs = UnpackOutputs(folder, unpacked);
+  if (!CheckUnpackOutputs(outputs, exePath, force) || !CreateOutputFolder(folder) ||
+      !WriteUnpackedFiles(outputs, unpacked)) {
+    return kExitInvalid;
+  }
+  std::cout << PathText(outputs.back()) << ": "
+            << Count(unpacked.quiz.quiz.questions.size(), "question", "questions") << ", "
+            << Count(unpacked.media.size(), "media file", "media files") << "\n";
   return kExitOk;
 }
 

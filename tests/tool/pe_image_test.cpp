@@ -152,6 +152,32 @@ TEST(PeImage, LaysEntriesOutInLoaderOrder) {
   EXPECT_EQ(back[4].type.id, 10);
 }
 
+// Every directory level, names included, is sorted the loader's way, and
+// each language of a name keeps its own data and code page.
+TEST(PeImage, NamesAndLanguagesKeepTheirPlaceAtEveryLevel) {
+  PeImage image = Parse(MakeBareImage());
+  std::vector<ResourceEntry> resources;
+  PutResourceEntry(&resources, ResourceName::Text("IMG"), ResourceName::Id(7), {1});
+  PutResourceEntry(&resources, ResourceName::Text("IMG"), ResourceName::Text("ZED"), {2});
+  PutResourceEntry(&resources, ResourceName::Text("IMG"), ResourceName::Text("alpha"), {3});
+  resources.push_back({ResourceName::Id(6), ResourceName::Id(1), 0x040C, 0, {4, 4}});
+  resources.push_back({ResourceName::Id(6), ResourceName::Id(1), 0x0409, 1252, {5}});
+  ASSERT_EQ(WriteResources(&image, resources), PeError::None);
+  EXPECT_TRUE(CheckPeStructure(image.bytes).empty());
+  std::vector<ResourceEntry> back;
+  ASSERT_EQ(ReadResources(Parse(image.bytes), &back), PeError::None);
+  ASSERT_EQ(back.size(), 5u);
+  EXPECT_EQ(back[0].name, ResourceName::Text("alpha"));  // named entries sorted upper-cased
+  EXPECT_EQ(back[1].name, ResourceName::Text("ZED"));
+  EXPECT_EQ(back[2].name, ResourceName::Id(7));
+  EXPECT_EQ(back[2].data, std::vector<uint8_t>{1});
+  EXPECT_EQ(back[3].language, 0x0409);
+  EXPECT_EQ(back[3].codePage, 1252u);
+  EXPECT_EQ(back[3].data, std::vector<uint8_t>{5});
+  EXPECT_EQ(back[4].language, 0x040C);
+  EXPECT_EQ(back[4].data, (std::vector<uint8_t>{4, 4}));
+}
+
 TEST(PeImage, ChecksumMatchesTheKnownAlgorithm) {
   // Words 0x0201 and 0x0403 with the checksum field (offset 4) skipped,
   // plus the length 8.
