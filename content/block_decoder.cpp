@@ -19,14 +19,16 @@
 //   BlockOutOfMemory and hands out what it has.
 // - A stream that would add an entry past code 4095 without a reset is
 //   outside the format and is refused with BlockBadStream.
-// - The input is touched only by BitReader. Reading past its end returns
-//   zero bits and sets a sticky flag that the decode loop checks per code.
+// - The input is read only through the project's ByteReader, under a bit
+//   layer. Past its end it gives zero bits and clears the cursor's sticky
+//   flag, which the decode loop checks after every code.
 #include "content/block_decoder.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "content/byte_reader.h"
 #include "content/user_message.h"
 
 namespace {
@@ -95,28 +97,26 @@ struct ByteBuffer {
   }
 };
 
-// The one reader of the coded input: codes of 1..32 bits, most significant
-// bit first. Past the end it yields zero bits and sets `ended`.
+// The bit layer over the input's ByteReader: codes of 1..32 bits, most
+// significant bit first, taken a byte at a time. Past the end the bytes read
+// as zero and the cursor's sticky `ok` clears, so a code that runs off the
+// end is still read whole and the decode loop checks once per code.
 struct BitReader {
-  const uint8_t* input;
-  size_t size;
+  ByteReader bytes;
   size_t position = 0;
   uint32_t partial = 0;  // bits not yet used, kept at the low end
   int partialBits = 0;
-  bool ended = false;
 
-  BitReader(const uint8_t* in, size_t n) : input(in), size(n) {}
+  BitReader(const uint8_t* in, size_t n) : bytes(in, n) {}
+
+  bool ended() const { return !bytes.ok; }
 
   uint32_t readCode(int width) {
     uint64_t code = 0;
     int missing = width;
     while (missing > 0) {
       if (partialBits == 0) {
-        if (position >= size) {
-          ended = true;
-          return 0;
-        }
-        partial = input[position++];
+        partial = bytes.U8(position++);
         partialBits = 8;
       }
       int take = missing < partialBits ? missing : partialBits;
@@ -184,7 +184,7 @@ int32_t HandOut(ByteBuffer& buffer, uint32_t extra, int32_t status, uint8_t** ou
 
 int32_t RunDecoder(BitReader& reader, DecodeDictionary& dict, ByteBuffer& out, ByteBuffer& w) {
   uint32_t first = reader.readCode(kStartWidth);
-  if (reader.ended) {
+  if (reader.ended()) {
     return BlockNoInput;
   }
   if (!w.push(static_cast<uint8_t>(first & 0xFF))) {
@@ -193,7 +193,7 @@ int32_t RunDecoder(BitReader& reader, DecodeDictionary& dict, ByteBuffer& out, B
   int width = kStartWidth;
   for (;;) {
     uint32_t code = reader.readCode(width);
-    if (reader.ended) {
+    if (reader.ended()) {
       return BlockBadStream;
     }
     if (code == kEndCode) {
