@@ -360,8 +360,36 @@ struct Encoder {
     }
     return writer.write(code, width);
   }
+
+  // Once the dictionary is full, starts a new generation: the reset code,
+  // then the candidate that did not fit becomes its entry 259.
+  BlockStatus resetIfFull(const ByteBuffer& candidate) {
+    if (index.nextFree < kDictionarySize) {
+      return BlockOk;
+    }
+    BlockStatus status = writer.write(kResetCode, width);
+    if (status != BlockOk) {
+      return status;
+    }
+    width = kStartWidth;
+    return index.addAfterReset(candidate.data, candidate.size);
+  }
+
+  // Sends the code of the last string, the end code and the last bits.
+  BlockStatus finish(uint32_t lastCode) {
+    BlockStatus status = writeCode(lastCode);
+    if (status == BlockOk) {
+      status = writer.write(kEndCode, width);
+    }
+    if (status == BlockOk) {
+      status = writer.flush();
+    }
+    return status;
+  }
 };
 
+// Greedy LZW: w grows while w + b is in the dictionary; a new w + b is filed
+// and the code of w sent.
 int32_t RunEncoder(const uint8_t* input, size_t size, Encoder& enc, ByteBuffer& w) {
   if (size == 0) {
     return BlockNoInput;
@@ -373,45 +401,27 @@ int32_t RunEncoder(const uint8_t* input, size_t size, Encoder& enc, ByteBuffer& 
   for (size_t i = 1; i < size; ++i) {
     uint8_t b = input[i];
     int found = enc.index.find(wCode, b);
-    if (found >= 0) {
-      wCode = static_cast<uint32_t>(found);
-      if (!w.push(b)) {
-        return BlockOutOfMemory;
-      }
-      continue;
-    }
-    // The candidate w + b is new: file it, then send the code of w.
     if (!w.push(b)) {
       return BlockOutOfMemory;
     }
+    if (found >= 0) {
+      wCode = static_cast<uint32_t>(found);
+      continue;
+    }
+    // The candidate w + b is new: file it, then send the code of w.
     enc.index.add(wCode, w.data, w.size);
     BlockStatus status = enc.writeCode(wCode);
+    if (status == BlockOk) {
+      status = enc.resetIfFull(w);
+    }
     if (status != BlockOk) {
       return status;
-    }
-    if (enc.index.nextFree == kDictionarySize) {
-      status = enc.writer.write(kResetCode, enc.width);
-      if (status != BlockOk) {
-        return status;
-      }
-      status = enc.index.addAfterReset(w.data, w.size);
-      if (status != BlockOk) {
-        return status;
-      }
-      enc.width = kStartWidth;
     }
     wCode = b;
     w.size = 0;
     w.push(b);
   }
-  BlockStatus status = enc.writeCode(wCode);
-  if (status == BlockOk) {
-    status = enc.writer.write(kEndCode, enc.width);
-  }
-  if (status == BlockOk) {
-    status = enc.writer.flush();
-  }
-  return status;
+  return enc.finish(wCode);
 }
 
 }  // namespace
