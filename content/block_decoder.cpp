@@ -182,6 +182,31 @@ int32_t HandOut(ByteBuffer& buffer, uint32_t extra, int32_t status, uint8_t** ou
   return status;
 }
 
+// Hands the previous string w to the decoded text, within its cap.
+bool EmitString(const ByteBuffer& w, ByteBuffer& out) {
+  return w.size <= kMaxDecodedSize - out.size && out.append(w.data, w.size);
+}
+
+// A data code: w goes out, w + the first byte of the code's string is filed,
+// and the code's string becomes w.
+BlockStatus TakeDataCode(uint32_t code, DecodeDictionary& dict, ByteBuffer& out, ByteBuffer& w) {
+  if (code > dict.nextFree) {
+    return BlockBadStream;
+  }
+  // A code equal to the next free one names the entry about to be made:
+  // w followed by its own first byte.
+  uint8_t firstOfS = code == dict.nextFree ? w.data[0] : dict.bytes(code)[0];
+  BlockStatus added = dict.add(w, firstOfS);
+  if (added != BlockOk) {
+    return added;
+  }
+  if (!EmitString(w, out)) {
+    return BlockOutOfMemory;
+  }
+  w.size = 0;
+  return w.append(dict.bytes(code), dict.size(code)) ? BlockOk : BlockOutOfMemory;
+}
+
 int32_t RunDecoder(BitReader& reader, DecodeDictionary& dict, ByteBuffer& out, ByteBuffer& w) {
   uint32_t first = reader.readCode(kStartWidth);
   if (reader.ended()) {
@@ -197,38 +222,20 @@ int32_t RunDecoder(BitReader& reader, DecodeDictionary& dict, ByteBuffer& out, B
       return BlockBadStream;
     }
     if (code == kEndCode) {
-      if (w.size > kMaxDecodedSize - out.size || !out.append(w.data, w.size)) {
-        return BlockOutOfMemory;
-      }
-      return BlockOk;
+      return EmitString(w, out) ? BlockOk : BlockOutOfMemory;
     }
     if (code == kResetCode) {
       dict.reset();
       width = kStartWidth;
-      continue;
-    }
-    if (code == kWidenCode) {
+    } else if (code == kWidenCode) {
       if (++width > kMaxWidth) {
         return BlockBadStream;
       }
-      continue;
-    }
-    if (code > dict.nextFree) {
-      return BlockBadStream;
-    }
-    // A code equal to the next free one names the entry about to be made:
-    // w followed by its own first byte.
-    uint8_t firstOfS = code == dict.nextFree ? w.data[0] : dict.bytes(code)[0];
-    BlockStatus added = dict.add(w, firstOfS);
-    if (added != BlockOk) {
-      return added;
-    }
-    if (w.size > kMaxDecodedSize - out.size || !out.append(w.data, w.size)) {
-      return BlockOutOfMemory;
-    }
-    w.size = 0;
-    if (!w.append(dict.bytes(code), dict.size(code))) {
-      return BlockOutOfMemory;
+    } else {
+      BlockStatus status = TakeDataCode(code, dict, out, w);
+      if (status != BlockOk) {
+        return status;
+      }
     }
   }
 }
