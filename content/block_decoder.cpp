@@ -19,14 +19,16 @@
 //   BlockOutOfMemory and hands out what it has.
 // - A stream that would add an entry past code 4095 without a reset is
 //   outside the format and is refused with BlockBadStream.
-// - The input is touched only by BitReader. Reading past its end returns
-//   zero bits and sets a sticky flag that the decode loop checks per code.
+// - The input is read only through the project's ByteReader, under a bit
+//   layer. Past its end it gives zero bits and clears the cursor's sticky
+//   flag, which the decode loop checks after every code.
 #include "content/block_decoder.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "content/byte_reader.h"
 #include "content/user_message.h"
 
 namespace {
@@ -95,28 +97,26 @@ struct ByteBuffer {
   }
 };
 
-// The one reader of the coded input: codes of 1..32 bits, most significant
-// bit first. Past the end it yields zero bits and sets `ended`.
+// The bit layer over the input's ByteReader: codes of 1..32 bits, most
+// significant bit first, taken a byte at a time. Past the end the bytes read
+// as zero and the cursor's sticky `ok` clears, so a code that runs off the
+// end is still read whole and the decode loop checks once per code.
 struct BitReader {
-  const uint8_t* input;
-  size_t size;
+  ByteReader bytes;
   size_t position = 0;
   uint32_t partial = 0;  // bits not yet used, kept at the low end
   int partialBits = 0;
-  bool ended = false;
 
-  BitReader(const uint8_t* in, size_t n) : input(in), size(n) {}
+  BitReader(const uint8_t* in, size_t n) : bytes(in, n) {}
+
+  bool ended() const { return !bytes.ok; }
 
   uint32_t readCode(int width) {
     uint64_t code = 0;
     int missing = width;
     while (missing > 0) {
       if (partialBits == 0) {
-        if (position >= size) {
-          ended = true;
-          return 0;
-        }
-        partial = input[position++];
+        partial = bytes.U8(position++);
         partialBits = 8;
       }
       int take = missing < partialBits ? missing : partialBits;
@@ -182,9 +182,34 @@ int32_t HandOut(ByteBuffer& buffer, uint32_t extra, int32_t status, uint8_t** ou
   return status;
 }
 
+// Hands the previous string w to the decoded text, within its cap.
+bool EmitString(const ByteBuffer& w, ByteBuffer& out) {
+  return w.size <= kMaxDecodedSize - out.size && out.append(w.data, w.size);
+}
+
+// A data code: w goes out, w + the first byte of the code's string is filed,
+// and the code's string becomes w.
+BlockStatus TakeDataCode(uint32_t code, DecodeDictionary& dict, ByteBuffer& out, ByteBuffer& w) {
+  if (code > dict.nextFree) {
+    return BlockBadStream;
+  }
+  // A code equal to the next free one names the entry about to be made:
+  // w followed by its own first byte.
+  uint8_t firstOfS = code == dict.nextFree ? w.data[0] : dict.bytes(code)[0];
+  BlockStatus added = dict.add(w, firstOfS);
+  if (added != BlockOk) {
+    return added;
+  }
+  if (!EmitString(w, out)) {
+    return BlockOutOfMemory;
+  }
+  w.size = 0;
+  return w.append(dict.bytes(code), dict.size(code)) ? BlockOk : BlockOutOfMemory;
+}
+
 int32_t RunDecoder(BitReader& reader, DecodeDictionary& dict, ByteBuffer& out, ByteBuffer& w) {
   uint32_t first = reader.readCode(kStartWidth);
-  if (reader.ended) {
+  if (reader.ended()) {
     return BlockNoInput;
   }
   if (!w.push(static_cast<uint8_t>(first & 0xFF))) {
@@ -193,42 +218,24 @@ int32_t RunDecoder(BitReader& reader, DecodeDictionary& dict, ByteBuffer& out, B
   int width = kStartWidth;
   for (;;) {
     uint32_t code = reader.readCode(width);
-    if (reader.ended) {
+    if (reader.ended()) {
       return BlockBadStream;
     }
     if (code == kEndCode) {
-      if (w.size > kMaxDecodedSize - out.size || !out.append(w.data, w.size)) {
-        return BlockOutOfMemory;
-      }
-      return BlockOk;
+      return EmitString(w, out) ? BlockOk : BlockOutOfMemory;
     }
     if (code == kResetCode) {
       dict.reset();
       width = kStartWidth;
-      continue;
-    }
-    if (code == kWidenCode) {
+    } else if (code == kWidenCode) {
       if (++width > kMaxWidth) {
         return BlockBadStream;
       }
-      continue;
-    }
-    if (code > dict.nextFree) {
-      return BlockBadStream;
-    }
-    // A code equal to the next free one names the entry about to be made:
-    // w followed by its own first byte.
-    uint8_t firstOfS = code == dict.nextFree ? w.data[0] : dict.bytes(code)[0];
-    BlockStatus added = dict.add(w, firstOfS);
-    if (added != BlockOk) {
-      return added;
-    }
-    if (w.size > kMaxDecodedSize - out.size || !out.append(w.data, w.size)) {
-      return BlockOutOfMemory;
-    }
-    w.size = 0;
-    if (!w.append(dict.bytes(code), dict.size(code))) {
-      return BlockOutOfMemory;
+    } else {
+      BlockStatus status = TakeDataCode(code, dict, out, w);
+      if (status != BlockOk) {
+        return status;
+      }
     }
   }
 }
@@ -360,8 +367,36 @@ struct Encoder {
     }
     return writer.write(code, width);
   }
+
+  // Once the dictionary is full, starts a new generation: the reset code,
+  // then the candidate that did not fit becomes its entry 259.
+  BlockStatus resetIfFull(const ByteBuffer& candidate) {
+    if (index.nextFree < kDictionarySize) {
+      return BlockOk;
+    }
+    BlockStatus status = writer.write(kResetCode, width);
+    if (status != BlockOk) {
+      return status;
+    }
+    width = kStartWidth;
+    return index.addAfterReset(candidate.data, candidate.size);
+  }
+
+  // Sends the code of the last string, the end code and the last bits.
+  BlockStatus finish(uint32_t lastCode) {
+    BlockStatus status = writeCode(lastCode);
+    if (status == BlockOk) {
+      status = writer.write(kEndCode, width);
+    }
+    if (status == BlockOk) {
+      status = writer.flush();
+    }
+    return status;
+  }
 };
 
+// Greedy LZW: w grows while w + b is in the dictionary; a new w + b is filed
+// and the code of w sent.
 int32_t RunEncoder(const uint8_t* input, size_t size, Encoder& enc, ByteBuffer& w) {
   if (size == 0) {
     return BlockNoInput;
@@ -373,45 +408,27 @@ int32_t RunEncoder(const uint8_t* input, size_t size, Encoder& enc, ByteBuffer& 
   for (size_t i = 1; i < size; ++i) {
     uint8_t b = input[i];
     int found = enc.index.find(wCode, b);
-    if (found >= 0) {
-      wCode = static_cast<uint32_t>(found);
-      if (!w.push(b)) {
-        return BlockOutOfMemory;
-      }
-      continue;
-    }
-    // The candidate w + b is new: file it, then send the code of w.
     if (!w.push(b)) {
       return BlockOutOfMemory;
     }
+    if (found >= 0) {
+      wCode = static_cast<uint32_t>(found);
+      continue;
+    }
+    // The candidate w + b is new: file it, then send the code of w.
     enc.index.add(wCode, w.data, w.size);
     BlockStatus status = enc.writeCode(wCode);
+    if (status == BlockOk) {
+      status = enc.resetIfFull(w);
+    }
     if (status != BlockOk) {
       return status;
-    }
-    if (enc.index.nextFree == kDictionarySize) {
-      status = enc.writer.write(kResetCode, enc.width);
-      if (status != BlockOk) {
-        return status;
-      }
-      status = enc.index.addAfterReset(w.data, w.size);
-      if (status != BlockOk) {
-        return status;
-      }
-      enc.width = kStartWidth;
     }
     wCode = b;
     w.size = 0;
     w.push(b);
   }
-  BlockStatus status = enc.writeCode(wCode);
-  if (status == BlockOk) {
-    status = enc.writer.write(kEndCode, enc.width);
-  }
-  if (status == BlockOk) {
-    status = enc.writer.flush();
-  }
-  return status;
+  return enc.finish(wCode);
 }
 
 }  // namespace

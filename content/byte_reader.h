@@ -1,9 +1,11 @@
-// The one cursor over binary input for readers that need no bit-level speed
-// (the PE reader, the picture headers). Reads take an absolute offset; a
-// value not wholly inside the input reads as 0 and clears `ok`, which stays
-// cleared, so a reader takes a whole header or table and checks `ok` once at
-// the record's end instead of before every field. The reader keeps a
-// pointer: a vector resized after it is made must get a new reader.
+// The one cursor over binary input for readers that take it a field or a
+// byte at a time (the PE reader, the picture headers, the bit layer of the
+// block decoder); inflate keeps its own word-wide bit reader for speed.
+// Reads take an absolute offset; a value not wholly inside the input reads
+// as 0 and clears `ok`, which stays cleared, so a reader takes a whole header
+// or table and checks `ok` once at the record's end instead of before every
+// field. The reader keeps a pointer: a vector resized after it is made must
+// get a new reader.
 #pragma once
 
 #include <cstddef>

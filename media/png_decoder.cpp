@@ -103,6 +103,17 @@ constexpr uint32_t kPassColumnShift[7] = {3, 3, 2, 2, 1, 1, 0};
 constexpr uint32_t kPassRowStart[7] = {0, 0, 4, 0, 2, 0, 1};
 constexpr uint32_t kPassRowShift[7] = {3, 3, 3, 2, 2, 1, 1};
 
+// The pixels one Adam7 pass holds: `columns` x `rows` of them, at columns
+// firstColumn + (i << columnShift) of rows firstRow + (j << rowShift).
+struct Pass {
+  uint32_t columns;
+  uint32_t rows;
+  uint32_t firstColumn;
+  uint32_t columnShift;
+  uint32_t firstRow;
+  uint32_t rowShift;
+};
+
 uint32_t ReadBigEndian32(const uint8_t* p) {
   return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
@@ -149,6 +160,21 @@ uint64_t RowBytes(uint64_t columns, uint32_t bitsPerPixel) {
 
 uint64_t DibStride(uint64_t width, uint32_t outputBits) {
   return (RowBytes(width, outputBits) + 3) & ~uint64_t(3);
+}
+
+// The geometry of pass `index` (0..6) over a width x height image; false
+// when the image is too small for the pass to hold any pixel.
+bool FindPass(int index, uint32_t width, uint32_t height, Pass* pass) {
+  if (width <= kPassColumnStart[index] || height <= kPassRowStart[index]) {
+    return false;
+  }
+  pass->firstColumn = kPassColumnStart[index];
+  pass->columnShift = kPassColumnShift[index];
+  pass->firstRow = kPassRowStart[index];
+  pass->rowShift = kPassRowShift[index];
+  pass->columns = ((width - pass->firstColumn - 1) >> pass->columnShift) + 1;
+  pass->rows = ((height - pass->firstRow - 1) >> pass->rowShift) + 1;
+  return true;
 }
 
 // The record holds a header the decoder can size and convert.
@@ -201,9 +227,62 @@ inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
   return uint8_t(threshold <= low ? high : notLow);
 }
 
-// Undoes one row's filter (PNG, ISO/IEC 15948, 9.2) from `raw` into `row`;
-// `previous` is null on the first row of an image or pass. False for an
-// unknown filter type.
+// The four predicting filters (PNG, ISO/IEC 15948, 9.2). Each undoes one row
+// of `length` bytes from `raw` into `row`; `previous` is the row above, null
+// on the first row of an image or pass, where every byte above counts as 0.
+// `left` is the count of leading bytes with no pixel to their left.
+
+void UnfilterSub(const uint8_t* raw, uint8_t* row, uint32_t length, uint32_t left, uint32_t bytesPerPixel) {
+  std::memcpy(row, raw, left);
+  for (uint32_t i = left; i < length; i++) {
+    row[i] = uint8_t(raw[i] + row[i - bytesPerPixel]);
+  }
+}
+
+void UnfilterUp(const uint8_t* raw, uint8_t* row, const uint8_t* previous, uint32_t length) {
+  if (previous == nullptr) {
+    std::memcpy(row, raw, length);
+    return;
+  }
+  for (uint32_t i = 0; i < length; i++) {
+    row[i] = uint8_t(raw[i] + previous[i]);
+  }
+}
+
+void UnfilterAverage(const uint8_t* raw, uint8_t* row, const uint8_t* previous, uint32_t length,
+                     uint32_t left, uint32_t bytesPerPixel) {
+  if (previous == nullptr) {
+    std::memcpy(row, raw, left);
+    for (uint32_t i = left; i < length; i++) {
+      row[i] = uint8_t(raw[i] + (row[i - bytesPerPixel] >> 1));
+    }
+    return;
+  }
+  for (uint32_t i = 0; i < left; i++) {
+    row[i] = uint8_t(raw[i] + (previous[i] >> 1));
+  }
+  for (uint32_t i = left; i < length; i++) {
+    row[i] = uint8_t(raw[i] + ((uint32_t(row[i - bytesPerPixel]) + previous[i]) >> 1));
+  }
+}
+
+void UnfilterPaeth(const uint8_t* raw, uint8_t* row, const uint8_t* previous, uint32_t length, uint32_t left,
+                   uint32_t bytesPerPixel) {
+  // With no row above, Paeth always predicts the left byte.
+  if (previous == nullptr) {
+    UnfilterSub(raw, row, length, left, bytesPerPixel);
+    return;
+  }
+  for (uint32_t i = 0; i < left; i++) {
+    row[i] = uint8_t(raw[i] + previous[i]);
+  }
+  for (uint32_t i = left; i < length; i++) {
+    row[i] = uint8_t(raw[i] + Paeth(row[i - bytesPerPixel], previous[i], previous[i - bytesPerPixel]));
+  }
+}
+
+// Undoes one row's filter from `raw` into `row`. False for an unknown filter
+// type.
 bool Unfilter(uint8_t filter, const uint8_t* raw, uint8_t* row, const uint8_t* previous, uint32_t length,
               uint32_t bytesPerPixel) {
   uint32_t left = bytesPerPixel < length ? bytesPerPixel : length;
@@ -212,133 +291,102 @@ bool Unfilter(uint8_t filter, const uint8_t* raw, uint8_t* row, const uint8_t* p
       std::memcpy(row, raw, length);
       return true;
     case 1:
-      std::memcpy(row, raw, left);
-      for (uint32_t i = left; i < length; i++) {
-        row[i] = uint8_t(raw[i] + row[i - bytesPerPixel]);
-      }
+      UnfilterSub(raw, row, length, left, bytesPerPixel);
       return true;
     case 2:
-      if (previous == nullptr) {
-        std::memcpy(row, raw, length);
-      } else {
-        for (uint32_t i = 0; i < length; i++) {
-          row[i] = uint8_t(raw[i] + previous[i]);
-        }
-      }
+      UnfilterUp(raw, row, previous, length);
       return true;
     case 3:
-      if (previous == nullptr) {
-        std::memcpy(row, raw, left);
-        for (uint32_t i = left; i < length; i++) {
-          row[i] = uint8_t(raw[i] + (row[i - bytesPerPixel] >> 1));
-        }
-      } else {
-        for (uint32_t i = 0; i < left; i++) {
-          row[i] = uint8_t(raw[i] + (previous[i] >> 1));
-        }
-        for (uint32_t i = left; i < length; i++) {
-          row[i] = uint8_t(raw[i] + ((uint32_t(row[i - bytesPerPixel]) + previous[i]) >> 1));
-        }
-      }
+      UnfilterAverage(raw, row, previous, length, left, bytesPerPixel);
       return true;
     case 4:
-      if (previous == nullptr) {
-        // With no row above, Paeth always predicts the left byte.
-        std::memcpy(row, raw, left);
-        for (uint32_t i = left; i < length; i++) {
-          row[i] = uint8_t(raw[i] + row[i - bytesPerPixel]);
-        }
-      } else {
-        for (uint32_t i = 0; i < left; i++) {
-          row[i] = uint8_t(raw[i] + previous[i]);
-        }
-        for (uint32_t i = left; i < length; i++) {
-          row[i] = uint8_t(raw[i] + Paeth(row[i - bytesPerPixel], previous[i], previous[i - bytesPerPixel]));
-        }
-      }
+      UnfilterPaeth(raw, row, previous, length, left, bytesPerPixel);
       return true;
     default:
       return false;
   }
 }
 
-// Converts one unfiltered row of `pixelCount` pixels (`length` bytes) into
-// output pixels; returns the number of bytes written.
-uint32_t ConvertRow(uint8_t converter, const uint8_t* row, uint32_t length, uint32_t pixelCount,
-                    uint8_t* out) {
+// The converters from one unfiltered PNG row of `count` pixels to DIB
+// pixels. Samples of 16 bits keep their high (first) byte; colour is
+// written blue, green, red as a DIB holds it.
+
+// One byte of every `kPixelBytes`: grey + alpha at 8 bits (the grey), grey
+// at 16 bits and grey + alpha at 16 bits (the high byte of the grey).
+template <uint32_t kPixelBytes>
+void PickFirstByte(const uint8_t* row, uint32_t count, uint8_t* out) {
+  for (uint32_t i = 0; i < count; i++) {
+    out[i] = row[kPixelBytes * i];
+  }
+}
+
+// Red, green, blue (and any alpha, dropped) to blue, green, red; samples of
+// `kSampleBytes` bytes.
+template <uint32_t kPixelBytes, uint32_t kSampleBytes>
+void ToBgr(const uint8_t* row, uint32_t count, uint8_t* out) {
+  for (uint32_t i = 0; i < count; i++) {
+    const uint8_t* p = row + kPixelBytes * i;
+    out[3 * i] = p[2 * kSampleBytes];
+    out[3 * i + 1] = p[kSampleBytes];
+    out[3 * i + 2] = p[0];
+  }
+}
+
+// Red, green, blue, alpha to blue, green, red, alpha.
+template <uint32_t kSampleBytes>
+void ToBgra(const uint8_t* row, uint32_t count, uint8_t* out) {
+  for (uint32_t i = 0; i < count; i++) {
+    const uint8_t* p = row + 4 * kSampleBytes * i;
+    out[4 * i] = p[2 * kSampleBytes];
+    out[4 * i + 1] = p[kSampleBytes];
+    out[4 * i + 2] = p[0];
+    out[4 * i + 3] = p[3 * kSampleBytes];
+  }
+}
+
+// A DIB has no 2-bit pixels: each becomes a 4-bit one of the same value,
+// four pixels of a `length`-byte row into two bytes.
+void TwoBitToFour(const uint8_t* row, uint32_t length, uint8_t* out) {
+  for (uint32_t i = 0; i < length; i++) {
+    uint8_t b = row[i];
+    out[2 * i] = uint8_t(((b >> 6) & 3) << 4 | ((b >> 4) & 3));
+    out[2 * i + 1] = uint8_t(((b >> 2) & 3) << 4 | (b & 3));
+  }
+}
+
+// Converts one unfiltered row of `count` pixels (`length` bytes).
+void ConvertRow(uint8_t converter, const uint8_t* row, uint32_t length, uint32_t count, uint8_t* out) {
   switch (converter) {
     case ConvertCopy:
       std::memcpy(out, row, length);
-      return length;
+      break;
     case ConvertFirstOfTwo:
-      for (uint32_t i = 0; i < pixelCount; i++) {
-        out[i] = row[2 * i];
-      }
-      return pixelCount;
-    case ConvertRgb16:
-      for (uint32_t i = 0; i < pixelCount; i++) {
-        const uint8_t* p = row + 6 * i;
-        out[3 * i] = p[4];
-        out[3 * i + 1] = p[2];
-        out[3 * i + 2] = p[0];
-      }
-      return 3 * pixelCount;
-    case ConvertRgba16To24:
-      for (uint32_t i = 0; i < pixelCount; i++) {
-        const uint8_t* p = row + 8 * i;
-        out[3 * i] = p[4];
-        out[3 * i + 1] = p[2];
-        out[3 * i + 2] = p[0];
-      }
-      return 3 * pixelCount;
-    case ConvertRgba16To32:
-      for (uint32_t i = 0; i < pixelCount; i++) {
-        const uint8_t* p = row + 8 * i;
-        out[4 * i] = p[4];
-        out[4 * i + 1] = p[2];
-        out[4 * i + 2] = p[0];
-        out[4 * i + 3] = p[6];
-      }
-      return 4 * pixelCount;
+      PickFirstByte<2>(row, count, out);
+      break;
     case ConvertGreyAlpha16:
-      for (uint32_t i = 0; i < pixelCount; i++) {
-        out[i] = row[4 * i];
-      }
-      return pixelCount;
-    case ConvertTwoBitToFour:
-      for (uint32_t i = 0; i < length; i++) {
-        uint8_t b = row[i];
-        out[2 * i] = uint8_t(((b >> 6) & 3) << 4 | ((b >> 4) & 3));
-        out[2 * i + 1] = uint8_t(((b >> 2) & 3) << 4 | (b & 3));
-      }
-      return 2 * length;
+      PickFirstByte<4>(row, count, out);
+      break;
     case ConvertRgb8:
-      for (uint32_t i = 0; i < pixelCount; i++) {
-        const uint8_t* p = row + 3 * i;
-        out[3 * i] = p[2];
-        out[3 * i + 1] = p[1];
-        out[3 * i + 2] = p[0];
-      }
-      return 3 * pixelCount;
+      ToBgr<3, 1>(row, count, out);
+      break;
     case ConvertRgba8To24:
-      for (uint32_t i = 0; i < pixelCount; i++) {
-        const uint8_t* p = row + 4 * i;
-        out[3 * i] = p[2];
-        out[3 * i + 1] = p[1];
-        out[3 * i + 2] = p[0];
-      }
-      return 3 * pixelCount;
+      ToBgr<4, 1>(row, count, out);
+      break;
+    case ConvertRgb16:
+      ToBgr<6, 2>(row, count, out);
+      break;
+    case ConvertRgba16To24:
+      ToBgr<8, 2>(row, count, out);
+      break;
     case ConvertRgba8To32:
-      for (uint32_t i = 0; i < pixelCount; i++) {
-        const uint8_t* p = row + 4 * i;
-        out[4 * i] = p[2];
-        out[4 * i + 1] = p[1];
-        out[4 * i + 2] = p[0];
-        out[4 * i + 3] = p[3];
-      }
-      return 4 * pixelCount;
-    default:
-      return 0;
+      ToBgra<1>(row, count, out);
+      break;
+    case ConvertRgba16To32:
+      ToBgra<2>(row, count, out);
+      break;
+    case ConvertTwoBitToFour:
+      TwoBitToFour(row, length, out);
+      break;
   }
 }
 
@@ -374,17 +422,23 @@ void SwapRows(RowWalk* walk) {
   walk->previous = done;
 }
 
+// A walk over the image's first row, `rowLength` bytes, in `rows` (room for
+// two).
+RowWalk StartWalk(const PngImage* image, uint8_t* rows, uint32_t rowLength) {
+  uint32_t bitsPerPixel = BitsPerPixel(image);
+  return RowWalk{image->pixels,
+                 image->pixelsSize,
+                 rows,
+                 nullptr,
+                 rows + rowLength,
+                 rowLength,
+                 bitsPerPixel >= 8 ? bitsPerPixel / 8 : 1};
+}
+
 bool ConvertProgressive(PngImage* image, uint8_t* destination, const FormatEntry* format, uint8_t* rows,
                         uint32_t rowLength) {
-  uint32_t bitsPerPixel = BitsPerPixel(image);
   uint32_t stride = uint32_t(DibStride(image->width, format->outputBits));
-  RowWalk walk{image->pixels,
-               image->pixelsSize,
-               rows,
-               nullptr,
-               rows + rowLength,
-               rowLength,
-               bitsPerPixel >= 8 ? bitsPerPixel / 8 : 1};
+  RowWalk walk = StartWalk(image, rows, rowLength);
   for (uint32_t y = 0; y < image->height; y++) {
     if (!NextRow(&walk)) {
       return false;
@@ -396,71 +450,85 @@ bool ConvertProgressive(PngImage* image, uint8_t* destination, const FormatEntry
   return true;
 }
 
+// Places the `count` converted pixels of one pass row at columns x, x + step,
+// ... of a DIB row: whole bytes copied, 4- and 1-bit pixels ORed into rows
+// that start blank.
+void ScatterBytes(const uint8_t* from, uint32_t count, uint32_t pixelBytes, uint32_t x, uint32_t step,
+                  uint8_t* target) {
+  for (uint32_t j = 0; j < count; j++, x += step) {
+    std::memcpy(target + size_t(x) * pixelBytes, from + size_t(j) * pixelBytes, pixelBytes);
+  }
+}
+
+void ScatterNibbles(const uint8_t* from, uint32_t count, uint32_t x, uint32_t step, uint8_t* target) {
+  for (uint32_t j = 0; j < count; j++, x += step) {
+    uint8_t value = (from[j / 2] >> ((j & 1) ? 0 : 4)) & 0x0F;
+    target[x / 2] |= uint8_t(value << ((x & 1) ? 0 : 4));
+  }
+}
+
+void ScatterBits(const uint8_t* from, uint32_t count, uint32_t x, uint32_t step, uint8_t* target) {
+  for (uint32_t j = 0; j < count; j++, x += step) {
+    uint8_t value = (from[j / 8] >> (7 - (j & 7))) & 1;
+    target[x / 8] |= uint8_t(value << (7 - (x & 7)));
+  }
+}
+
+void ScatterRow(const uint8_t* from, const Pass& pass, uint32_t outputBits, uint8_t* target) {
+  uint32_t step = 1u << pass.columnShift;
+  if (step == 1) {
+    // The last pass fills whole rows.
+    std::memcpy(target, from, RowBytes(pass.columns, outputBits));
+  } else if (outputBits >= 8) {
+    ScatterBytes(from, pass.columns, outputBits / 8, pass.firstColumn, step, target);
+  } else if (outputBits == 4) {
+    ScatterNibbles(from, pass.columns, pass.firstColumn, step, target);
+  } else {
+    ScatterBits(from, pass.columns, pass.firstColumn, step, target);
+  }
+}
+
+// Unfilters and converts the rows of one pass into `passRow`, then scatters
+// each into its DIB row; false on a missing row or an unknown filter.
+bool ConvertPass(RowWalk* walk, const Pass& pass, const FormatEntry* format, uint8_t* passRow,
+                 uint8_t* destination, uint32_t stride) {
+  for (uint32_t r = 0; r < pass.rows; r++) {
+    if (!NextRow(walk)) {
+      return false;
+    }
+    ConvertRow(format->converter, walk->current, walk->length, pass.columns, passRow);
+    SwapRows(walk);
+    uint32_t y = pass.firstRow + (r << pass.rowShift);
+    ScatterRow(passRow, pass, format->outputBits, destination + size_t(y) * stride);
+  }
+  return true;
+}
+
 bool ConvertInterlaced(PngImage* image, uint8_t* destination, const FormatEntry* format, uint8_t* rows,
                        uint32_t rowLength) {
-  uint32_t bitsPerPixel = BitsPerPixel(image);
-  uint32_t outputBits = format->outputBits;
-  uint32_t stride = uint32_t(DibStride(image->width, outputBits));
-  uint32_t fullRow = uint32_t(RowBytes(image->width, outputBits));
-  uint8_t* temporary = static_cast<uint8_t*>(PngAlloc(size_t(stride) + 16));
-  if (temporary == nullptr) {
+  uint32_t stride = uint32_t(DibStride(image->width, format->outputBits));
+  uint8_t* passRow = static_cast<uint8_t*>(PngAlloc(size_t(stride) + 16));
+  if (passRow == nullptr) {
     image->lastError = PngErrorOutOfMemory;
     return false;
   }
-  if (outputBits < 8) {
+  if (format->outputBits < 8) {
     std::memset(destination, 0, size_t(stride) * image->height);
   }
-  RowWalk walk{image->pixels,
-               image->pixelsSize,
-               rows,
-               nullptr,
-               rows + rowLength,
-               0,
-               bitsPerPixel >= 8 ? bitsPerPixel / 8 : 1};
+  uint32_t bitsPerPixel = BitsPerPixel(image);
+  RowWalk walk = StartWalk(image, rows, rowLength);
   bool ok = true;
-  for (int pass = 0; pass < 7 && ok; pass++) {
-    if (image->width <= kPassColumnStart[pass] || image->height <= kPassRowStart[pass]) {
-      continue;
-    }
-    uint32_t columns = ((image->width - kPassColumnStart[pass] - 1) >> kPassColumnShift[pass]) + 1;
-    uint32_t passRows = ((image->height - kPassRowStart[pass] - 1) >> kPassRowShift[pass]) + 1;
-    walk.length = uint32_t(RowBytes(columns, bitsPerPixel));
-    walk.previous = nullptr;
-    walk.current = rows;
-    for (uint32_t r = 0; r < passRows; r++) {
-      if (!NextRow(&walk)) {
-        ok = false;
-        break;
-      }
-      ConvertRow(format->converter, walk.current, walk.length, columns, temporary);
-      SwapRows(&walk);
-      uint32_t y = kPassRowStart[pass] + (r << kPassRowShift[pass]);
-      uint8_t* target = destination + size_t(y) * stride;
-      if (pass == 6) {
-        std::memcpy(target, temporary, fullRow);
-        continue;
-      }
-      uint32_t x = kPassColumnStart[pass];
-      uint32_t step = 1u << kPassColumnShift[pass];
-      if (outputBits >= 8) {
-        uint32_t bytes = outputBits / 8;
-        for (uint32_t j = 0; j < columns; j++, x += step) {
-          std::memcpy(target + size_t(x) * bytes, temporary + size_t(j) * bytes, bytes);
-        }
-      } else if (outputBits == 4) {
-        for (uint32_t j = 0; j < columns; j++, x += step) {
-          uint8_t value = (temporary[j / 2] >> ((j & 1) ? 0 : 4)) & 0x0F;
-          target[x / 2] |= uint8_t(value << ((x & 1) ? 0 : 4));
-        }
-      } else {
-        for (uint32_t j = 0; j < columns; j++, x += step) {
-          uint8_t value = (temporary[j / 8] >> (7 - (j & 7))) & 1;
-          target[x / 8] |= uint8_t(value << (7 - (x & 7)));
-        }
-      }
+  Pass pass;
+  for (int index = 0; index < 7 && ok; index++) {
+    if (FindPass(index, image->width, image->height, &pass)) {
+      // Each pass is a small image of its own: its first row has none above.
+      walk.length = uint32_t(RowBytes(pass.columns, bitsPerPixel));
+      walk.previous = nullptr;
+      walk.current = rows;
+      ok = ConvertPass(&walk, pass, format, passRow, destination, stride);
     }
   }
-  PngFree(temporary);
+  PngFree(passRow);
   return ok;
 }
 
@@ -534,36 +602,35 @@ int PngReadChunk(PngImage* image, ChunkInfo* chunk) {
   return 1;
 }
 
-int PngParse(PngImage* image) {
-  image->cursor = nullptr;
-  image->header = nullptr;
-  image->firstIdat = nullptr;
-  image->palette = nullptr;
-  image->paletteCount = 0;
-  image->lastError = PngErrorNone;
+namespace {
+
+// Checks the signature and the IHDR chunk that must follow it, and takes the
+// image size from it; leaves image->cursor on IHDR.
+bool ReadImageHeader(PngImage* image, ChunkInfo* chunk) {
   if (image->data == nullptr || image->dataSize < kMinPngSize ||
       std::memcmp(image->data, kSignature, sizeof kSignature) != 0) {
-    return Fail(image, PngErrorBadData);
+    return false;
   }
   image->cursor = image->data + sizeof kSignature;
-  ChunkInfo chunk;
-  // IHDR must come first and hold its 13 bytes.
-  if (!PngReadChunk(image, &chunk) || chunk.kind != ChunkIhdr || chunk.length < kIhdrSize) {
-    return Fail(image, PngErrorBadData);
+  if (!PngReadChunk(image, chunk) || chunk->kind != ChunkIhdr || chunk->length < kIhdrSize) {
+    return false;
   }
   image->header = image->cursor + 8;
   image->width = ReadBigEndian32(image->header);
   image->height = ReadBigEndian32(image->header + 4);
-  if (image->width == 0 || image->height == 0) {
-    return Fail(image, PngErrorBadData);
-  }
+  return image->width != 0 && image->height != 0;
+}
+
+// Walks the chunks after IHDR to the end of the data, remembering the first
+// PLTE and the first IDAT; false on an unknown critical chunk.
+bool WalkChunks(PngImage* image, ChunkInfo chunk) {
   for (;;) {
     image->cursor += chunk.length + kChunkOverhead;
     if (!PngReadChunk(image, &chunk)) {
-      break;
+      return true;
     }
     if (chunk.kind == ChunkUnknownCritical) {
-      return Fail(image, PngErrorUnsupported);
+      return false;
     }
     if (chunk.kind == ChunkPlte && image->palette == nullptr) {
       image->palette = image->cursor + 8;
@@ -572,15 +639,33 @@ int PngParse(PngImage* image) {
       image->firstIdat = image->cursor;
     }
   }
+}
+
+// Takes the depth, colour type and interlace method from IHDR; false for a
+// combination the decoder does not handle, or an image too large to decode
+// safely.
+bool ReadPixelFormat(PngImage* image) {
   image->bitDepth = image->header[8];
   image->colourType = image->header[9];
   image->interlace = image->header[12];
-  if (!IsAllowedDepth(image->colourType, image->bitDepth) || image->header[10] != 0 ||
-      image->header[11] != 0 || image->interlace > 1) {
-    return Fail(image, PngErrorUnsupported);
+  return IsAllowedDepth(image->colourType, image->bitDepth) && image->header[10] == 0 &&
+         image->header[11] == 0 && HasValidHeader(image);
+}
+
+}  // namespace
+
+int PngParse(PngImage* image) {
+  image->cursor = nullptr;
+  image->header = nullptr;
+  image->firstIdat = nullptr;
+  image->palette = nullptr;
+  image->paletteCount = 0;
+  image->lastError = PngErrorNone;
+  ChunkInfo chunk;
+  if (!ReadImageHeader(image, &chunk)) {
+    return Fail(image, PngErrorBadData);
   }
-  // Too large to decode safely.
-  if (!HasValidHeader(image)) {
+  if (!WalkChunks(image, chunk) || !ReadPixelFormat(image)) {
     return Fail(image, PngErrorUnsupported);
   }
   return 1;
@@ -595,13 +680,11 @@ uint32_t PngRawSize(const PngImage* image) {
   if (image->interlace == 0) {
     size = (RowBytes(image->width, bitsPerPixel) + 1) * image->height;
   } else {
-    for (int pass = 0; pass < 7; pass++) {
-      if (image->width <= kPassColumnStart[pass] || image->height <= kPassRowStart[pass]) {
-        continue;
+    Pass pass;
+    for (int index = 0; index < 7; index++) {
+      if (FindPass(index, image->width, image->height, &pass)) {
+        size += (RowBytes(pass.columns, bitsPerPixel) + 1) * pass.rows;
       }
-      uint64_t columns = ((image->width - kPassColumnStart[pass] - 1) >> kPassColumnShift[pass]) + 1;
-      uint64_t rows = ((image->height - kPassRowStart[pass] - 1) >> kPassRowShift[pass]) + 1;
-      size += (RowBytes(columns, bitsPerPixel) + 1) * rows;
     }
   }
   return size > UINT32_MAX ? 0 : uint32_t(size);

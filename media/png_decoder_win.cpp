@@ -44,6 +44,62 @@ HBITMAP Refuse(PngImage* image, PngError error) {
   return nullptr;
 }
 
+// Checks a requested format against the image and fills the DIB header and
+// colour table for it; kPngDefaultFormat becomes the image's default. False
+// with lastError set when the format does not fit or the header is broken.
+bool ResolveFormat(PngImage* image, uint32_t* format, PngBitmapInfo* info) {
+  if (*format != kPngDefaultFormat && (((*format >> 8) & 0xFF) != 1 || (*format >> 24) != image->colourType ||
+                                       ((*format >> 16) & 0xFF) != image->bitDepth)) {
+    image->lastError = PngErrorFormatMismatch;
+    return false;
+  }
+  uint32_t defaultFormat = 0;
+  if (!PngFillBitmapInfo(image, info, &defaultFormat)) {
+    image->lastError = PngErrorBadData;
+    return false;
+  }
+  if (*format == kPngDefaultFormat) {
+    *format = defaultFormat;
+  }
+  return true;
+}
+
+// A DIB section the rows are converted straight into.
+HBITMAP MakeDibSection(PngImage* image, HDC dc, const BITMAPINFO* bitmapInfo, uint32_t format) {
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, bitmapInfo, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr || bits == nullptr) {
+    if (bitmap != nullptr) {
+      DeleteObject(bitmap);
+    }
+    return Refuse(image, PngErrorBitmapFailed);
+  }
+  if (!PngConvert(image, static_cast<uint8_t*>(bits), format)) {
+    DeleteObject(bitmap);
+    return nullptr;
+  }
+  return bitmap;
+}
+
+// A device-dependent bitmap made from rows converted into a buffer of our
+// own, freed once the bitmap holds them.
+HBITMAP MakeDeviceBitmap(PngImage* image, HDC dc, const BITMAPINFO* bitmapInfo, uint32_t format) {
+  size_t stride = ((size_t(image->width) * bitmapInfo->bmiHeader.biBitCount + 31) / 32) * 4;
+  uint8_t* buffer = static_cast<uint8_t*>(PngAlloc(stride * image->height));
+  if (buffer == nullptr) {
+    return Refuse(image, PngErrorOutOfMemory);
+  }
+  HBITMAP bitmap = nullptr;
+  if (PngConvert(image, buffer, format)) {
+    bitmap = CreateDIBitmap(dc, &bitmapInfo->bmiHeader, CBM_INIT, buffer, bitmapInfo, DIB_RGB_COLORS);
+    if (bitmap == nullptr) {
+      image->lastError = PngErrorBitmapFailed;
+    }
+  }
+  PngFree(buffer);
+  return bitmap;
+}
+
 }  // namespace
 
 HBITMAP PngCreateBitmap(PngImage* image, HWND window, uint32_t format, int targetKind) {
@@ -51,17 +107,9 @@ HBITMAP PngCreateBitmap(PngImage* image, HWND window, uint32_t format, int targe
     return Refuse(image, PngErrorWrongStage);
   }
   image->lastError = PngErrorNone;
-  if (format != kPngDefaultFormat && (((format >> 8) & 0xFF) != 1 || (format >> 24) != image->colourType ||
-                                      ((format >> 16) & 0xFF) != image->bitDepth)) {
-    return Refuse(image, PngErrorFormatMismatch);
-  }
   PngBitmapInfo info;
-  uint32_t defaultFormat = 0;
-  if (!PngFillBitmapInfo(image, &info, &defaultFormat)) {
-    return Refuse(image, PngErrorBadData);
-  }
-  if (format == kPngDefaultFormat) {
-    format = defaultFormat;
+  if (!ResolveFormat(image, &format, &info)) {
+    return nullptr;
   }
   // A format that fits the image's colour type and depth but names no
   // converter makes no bitmap and leaves no code.
@@ -71,42 +119,12 @@ HBITMAP PngCreateBitmap(PngImage* image, HWND window, uint32_t format, int targe
   }
   info.header.biBitCount = uint16_t(outputBits);
   const BITMAPINFO* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(&info);
-
   HDC dc = GetDC(window);
   if (dc == nullptr) {
     return Refuse(image, PngErrorBitmapFailed);
   }
-  HBITMAP bitmap = nullptr;
-  if (targetKind == 0) {
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(dc, bitmapInfo, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap == nullptr || bits == nullptr) {
-      if (bitmap != nullptr) {
-        DeleteObject(bitmap);
-      }
-      ReleaseDC(window, dc);
-      return Refuse(image, PngErrorBitmapFailed);
-    }
-    if (!PngConvert(image, static_cast<uint8_t*>(bits), format)) {
-      DeleteObject(bitmap);
-      ReleaseDC(window, dc);
-      return nullptr;
-    }
-  } else {
-    size_t stride = ((size_t(image->width) * outputBits + 31) / 32) * 4;
-    uint8_t* buffer = static_cast<uint8_t*>(PngAlloc(stride * image->height));
-    if (buffer == nullptr) {
-      ReleaseDC(window, dc);
-      return Refuse(image, PngErrorOutOfMemory);
-    }
-    if (PngConvert(image, buffer, format)) {
-      bitmap = CreateDIBitmap(dc, &bitmapInfo->bmiHeader, CBM_INIT, buffer, bitmapInfo, DIB_RGB_COLORS);
-      if (bitmap == nullptr) {
-        image->lastError = PngErrorBitmapFailed;
-      }
-    }
-    PngFree(buffer);
-  }
+  HBITMAP bitmap = targetKind == 0 ? MakeDibSection(image, dc, bitmapInfo, format)
+                                   : MakeDeviceBitmap(image, dc, bitmapInfo, format);
   ReleaseDC(window, dc);
   return bitmap;
 }

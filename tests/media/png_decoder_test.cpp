@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -219,13 +220,41 @@ TEST(PngSuite, EveryImageMatchesTheReferenceDecoder) {
   EXPECT_EQ(checked, 161);
 }
 
-// Every colour type and depth at widths 1 to 9, rows with random filters.
-TEST(PngConvert, OddWidthsOfEveryTypeMatchTheReferenceDecoder) {
+// Filtered rows of random bytes with random filter types for a width x
+// height image: one run of rows, or one per Adam7 pass that holds pixels.
+Bytes RandomRows(uint32_t width, uint32_t height, uint32_t bitsPerPixel, bool interlaced,
+                 const std::function<uint8_t()>& next) {
+  const uint32_t kColumnStart[7] = {0, 4, 0, 2, 0, 1, 0};
+  const uint32_t kColumnStep[7] = {8, 8, 4, 4, 2, 2, 1};
+  const uint32_t kRowStart[7] = {0, 0, 4, 0, 2, 0, 1};
+  const uint32_t kRowStep[7] = {8, 8, 8, 4, 4, 2, 2};
+  Bytes raw;
+  for (int pass = 0; pass < (interlaced ? 7 : 1); pass++) {
+    uint32_t columns =
+        interlaced ? (width + kColumnStep[pass] - 1 - kColumnStart[pass]) / kColumnStep[pass] : width;
+    uint32_t rows = interlaced ? (height + kRowStep[pass] - 1 - kRowStart[pass]) / kRowStep[pass] : height;
+    if (columns == 0 || rows == 0) {
+      continue;  // an empty pass has no rows, not even filter bytes
+    }
+    for (uint32_t y = 0; y < rows; y++) {
+      raw.push_back(next() % 5);
+      for (uint32_t i = 0; i < (columns * bitsPerPixel + 7) / 8; i++) {
+        raw.push_back(next());
+      }
+    }
+  }
+  return raw;
+}
+
+// Every colour type and depth at widths 1 to 9 and a few heights, plain and
+// interlaced (where passes are empty, a column or two wide, or sub-byte
+// pixels land mid-byte), rows with random filters.
+TEST(PngConvert, OddSizesOfEveryTypeMatchTheReferenceDecoder) {
   const uint8_t kPairs[][2] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
                                {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
   const uint32_t kSamples[7] = {1, 0, 3, 1, 2, 0, 4};
   uint32_t seed = 2024;
-  auto next = [&seed] {
+  std::function<uint8_t()> next = [&seed] {
     seed = seed * 1103515245u + 12345u;
     return uint8_t(seed >> 16);
   };
@@ -234,29 +263,27 @@ TEST(PngConvert, OddWidthsOfEveryTypeMatchTheReferenceDecoder) {
     b = next();
   }
   for (const auto& pair : kPairs) {
-    for (uint32_t width = 1; width <= 9; width++) {
-      uint32_t rowBytes = (width * kSamples[pair[0]] * pair[1] + 7) / 8;
-      Bytes raw;
-      for (int y = 0; y < 3; y++) {
-        raw.push_back(next() % 5);
-        for (uint32_t i = 0; i < rowBytes; i++) {
-          raw.push_back(next());
+    for (uint8_t interlace = 0; interlace <= 1; interlace++) {
+      for (uint32_t width = 1; width <= 9; width++) {
+        for (uint32_t height : {1u, 3u, 5u, 9u}) {
+          Bytes raw = RandomRows(width, height, kSamples[pair[0]] * pair[1], interlace == 1, next);
+          // As many palette entries as the depth can index.
+          Bytes plte;
+          if (pair[0] == 3) {
+            plte.assign(palette.begin(), palette.begin() + 3 * (1 << pair[1]));
+          }
+          Bytes png = MakePng(Ihdr(width, height, pair[1], pair[0], interlace), raw, plte);
+          Decoded d = DecodePng(png);
+          ASSERT_TRUE(d.ok);
+          std::vector<uint16_t> reference;
+          uint32_t w = 0, h = 0;
+          ASSERT_TRUE(ReferenceDecode(png, &reference, &w, &h));
+          ExpectSamePixels(std::to_string(pair[0]) + "/" + std::to_string(pair[1]) + " interlace " +
+                               std::to_string(interlace) + " " + std::to_string(width) + "x" +
+                               std::to_string(height),
+                           d, reference);
         }
       }
-      // As many palette entries as the depth can index.
-      Bytes plte;
-      if (pair[0] == 3) {
-        plte.assign(palette.begin(), palette.begin() + 3 * (1 << pair[1]));
-      }
-      Bytes png = MakePng(Ihdr(width, 3, pair[1], pair[0]), raw, plte);
-      Decoded d = DecodePng(png);
-      ASSERT_TRUE(d.ok);
-      std::vector<uint16_t> reference;
-      uint32_t w = 0, h = 0;
-      ASSERT_TRUE(ReferenceDecode(png, &reference, &w, &h));
-      ExpectSamePixels(
-          std::to_string(pair[0]) + "/" + std::to_string(pair[1]) + " width " + std::to_string(width), d,
-          reference);
     }
   }
 }
