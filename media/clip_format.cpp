@@ -11,6 +11,8 @@
 // a short clip read as 0, so a truncated header never matches a letter test.
 #include "media/clip_format.h"
 
+#include <cstring>
+
 namespace {
 
 // The one reader of the clip's bytes: 0 outside the buffer.
@@ -48,6 +50,18 @@ const char* ClipExtension(const uint8_t* bytes, size_t size) {
     default:
       return "XXX";
   }
+}
+
+const char* ClipFormatName(const uint8_t* bytes, size_t size) {
+  static const char* const kNames[][2] = {
+      {"MP3", "mp3"}, {"WMV", "wmv"}, {"AVI", "avi"}, {"WAV", "wav"}, {"MPG", "mpg"}};
+  const char* extension = ClipExtension(bytes, size);
+  for (const auto& name : kNames) {
+    if (std::strcmp(extension, name[0]) == 0) {
+      return name[1];
+    }
+  }
+  return "xxx";
 }
 
 namespace {

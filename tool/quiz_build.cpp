@@ -219,10 +219,7 @@ std::string MediaExtension(const std::vector<uint8_t>& bytes) {
   if (format != PictureFormat::Unknown) {
     return PictureExtension(format);
   }
-  std::string clip = ClipExtension(bytes.data(), bytes.size());
-  for (char& c : clip) {
-    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  }
+  const std::string clip = ClipFormatName(bytes.data(), bytes.size());
   return clip == "xxx" ? "bin" : clip;
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,11 @@ TEST(ClipExtension, FirstBytesChooseTheExtension) {
   for (const Case& c : cases) {
     const std::vector<uint8_t> clip = Clip(c.b0, c.b1, c.b8);
     EXPECT_STREQ(ClipExtension(clip.data(), clip.size()), c.expected) << c.name;
+    std::string lower = c.expected;
+    for (char& ch : lower) {
+      ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    }
+    EXPECT_EQ(ClipFormatName(clip.data(), clip.size()), lower) << c.name;
   }
 }
 

@@ -59,14 +59,6 @@ std::vector<uint8_t> Unswapped(const std::vector<uint8_t>& stored, bool answer) 
   return bytes;
 }
 
-std::string Lower(const char* name) {
-  std::string lower = name;
-  for (char& c : lower) {
-    c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  }
-  return lower;
-}
-
 MediaInfo PngInfo(const std::vector<uint8_t>& bytes, PictureBudget* budget) {
   MediaInfo info;
   info.present = true;
@@ -105,7 +97,7 @@ MediaInfo ReadMediaInfo(const std::vector<ResourceEntry>& resources, int q, bool
     const std::vector<uint8_t> bytes = Unswapped(stored->data, answer);
     info.present = true;
     if (clip) {
-      info.format = Lower(ClipExtension(bytes.data(), bytes.size()));
+      info.format = ClipFormatName(bytes.data(), bytes.size());
       return info;
     }
     info.format = PictureExtension(DetectPictureFormat(bytes));
