@@ -5,9 +5,10 @@
 #include <time.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "tests/support/png_bytes.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -24,15 +25,5 @@ inline double ThreadSeconds() {
 
 // The bytes of a benchmark picture; empty when it cannot be read.
 inline Bytes ReadPicture(const std::string& name) {
-  Bytes bytes;
-  FILE* file = std::fopen((std::string(TRIVO_TESTDATA_DIR) + "/bench/" + name).c_str(), "rb");
-  if (file != nullptr) {
-    uint8_t buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-      bytes.insert(bytes.end(), buffer, buffer + got);
-    }
-    std::fclose(file);
-  }
-  return bytes;
+  return ReadTestFile(std::string(TRIVO_TESTDATA_DIR) + "/bench/" + name);
 }
