@@ -15,12 +15,9 @@
 #include <thread>
 #endif
 
-namespace {
+#include "media/picture_header.h"
 
-uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint32_t>(b[at]) << 24 | static_cast<uint32_t>(b[at + 1]) << 16 |
-         static_cast<uint32_t>(b[at + 2]) << 8 | b[at + 3];
-}
+namespace {
 
 PreparedPicture Prepare(const std::vector<uint8_t>& bytes, const PictureWork& work) {
   PreparedPicture result;
@@ -44,8 +41,7 @@ PreparedPicture Prepare(const std::vector<uint8_t>& bytes, const PictureWork& wo
   if (result.check.ok) {
     // The fitted PNG is opaque and smaller; the author's file is what the
     // diagnostics speak of. A PNG the tool decoded has its full header.
-    result.check.width = Be32(bytes, 16);
-    result.check.height = Be32(bytes, 20);
+    ReadPictureSize(bytes, &result.check.width, &result.check.height);
     result.check.hasTransparency = transparent || PngDeclaresTransparency(bytes);
   }
   return result;
